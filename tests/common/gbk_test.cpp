@@ -1,0 +1,65 @@
+#include "common/gbk.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+TEST(Gbk, RoundTripsChineseAndAscii) {
+  const Text gbk = "QQ\xBA\xC5\xC2\xEB\xA3\xBA" "513";  // "QQ号码：513"
+  const std::u16string utf16 = gbkToUtf16(gbk);
+  EXPECT_EQ(utf16, u"QQ号码：513");
+  EXPECT_EQ(utf16ToGbk(utf16), gbk);
+  EXPECT_EQ(utf8ToGbk("QQ号码：513"), gbk);
+  EXPECT_EQ(gbkToUtf8(gbk), "QQ号码：513");
+}
+
+TEST(Gbk, InvalidBytesDecodeToReplacementCharacters) {
+  struct Case {
+    const char* name;
+    Text gbk;
+    std::u16string expected;
+  };
+  const Case cases[] = {
+      {"dangling lead byte at the end", "a\x81", u"a\uFFFD"},
+      {"lead byte before a line feed keeps the line feed", "\x81\na", u"\uFFFD\na"},
+      {"lead byte before a space keeps the space", "\x81 b", u"\uFFFD b"},
+      {"byte 80 is the euro sign, as on Windows", "\x80", u"\u20AC"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(gbkToUtf16(c.gbk), c.expected) << "case: " << c.name;
+  }
+}
+
+TEST(Gbk, OffsetsMapEveryUnitToItsBytes) {
+  const Text gbk = "a\xBA\xC5" "b\x81";  // a, 号, b, dangling lead byte
+  std::vector<std::int32_t> offsets;
+  const std::u16string utf16 = gbkToUtf16(gbk, offsets);
+  ASSERT_EQ(utf16.size(), 4u);
+  EXPECT_EQ(offsets, (std::vector<std::int32_t>{0, 1, 3, 4, 5}));
+}
+
+TEST(Gbk, EmptyInputGivesEmptyOutputAndOneOffset) {
+  std::vector<std::int32_t> offsets;
+  EXPECT_TRUE(gbkToUtf16("", offsets).empty());
+  EXPECT_EQ(offsets, std::vector<std::int32_t>{0});
+  EXPECT_TRUE(utf16ToGbk(u"").empty());
+}
+
+TEST(Gbk, CharactersOutsideGbkAreSubstitutedNotDropped) {
+  const Text gbk = utf16ToGbk(u"a\U0001F600b");
+  ASSERT_GE(gbk.size(), 3u);
+  EXPECT_EQ(gbk.front(), 'a');
+  EXPECT_EQ(gbk.back(), 'b');
+}
+
+TEST(Gbk, ConvertersArePerThread) {
+  std::u16string fromOtherThread;
+  std::thread worker([&] { fromOtherThread = gbkToUtf16("\xBA\xC5"); });
+  worker.join();
+  EXPECT_EQ(fromOtherThread, u"号");
+  EXPECT_EQ(gbkToUtf16("\xBA\xC5"), u"号");
+}
+
+}  // namespace
