@@ -3,8 +3,8 @@
 # checks the installed program: files in place, desktop entry and metainfo
 # valid, and the program opens its window (under Xvfb) with its title and
 # icon and keeps running. An installed copy is removed first, and this build
-# is removed again at the end, also when a
-# check fails. Needs root or sudo; installs the tools it uses when missing.
+# is removed again at the end, also when a check fails. Needs root or sudo;
+# installs the tools it uses when missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
