@@ -16,6 +16,21 @@ using CodePtr = std::unique_ptr<pcre2_code, decltype(&pcre2_code_free)>;
 using MatchDataPtr = std::unique_ptr<pcre2_match_data, decltype(&pcre2_match_data_free)>;
 using CompileContextPtr =
     std::unique_ptr<pcre2_compile_context, decltype(&pcre2_compile_context_free)>;
+using MatchContextPtr = std::unique_ptr<pcre2_match_context, decltype(&pcre2_match_context_free)>;
+
+MatchContextPtr makeMatchContext() {
+  MatchContextPtr context(pcre2_match_context_create(nullptr), &pcre2_match_context_free);
+  if (context) {
+    pcre2_set_match_limit(context.get(), RegexObject::kMatchLimit);
+    pcre2_set_heap_limit(context.get(), RegexObject::kHeapLimitKiB);
+  }
+  return context;
+}
+
+bool isLimitError(int rc) {
+  return rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_HEAPLIMIT ||
+         rc == PCRE2_ERROR_DEPTHLIMIT || rc == PCRE2_ERROR_JIT_STACKLIMIT;
+}
 
 PCRE2_SPTR16 codeUnits(std::u16string_view text) {
   return reinterpret_cast<PCRE2_SPTR16>(text.data());
@@ -82,10 +97,11 @@ bool RegexObject::create(const Text& pattern, const Text& text, std::optional<bo
   patternText_ = replaceQuoteMarker.value_or(false) ? replaceQuoteMarkers(pattern) : pattern;
   hasPattern_ = true;
   searchedText_ = text;
+  status_ = RegexStatus::kOk;
 
   // Byte offsets are kept as int32; larger texts are not searched.
   if (text.size() >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
-    return false;
+    return fail(RegexStatus::kSearchFailed);
   }
 
   std::uint32_t options = PCRE2_UTF;
@@ -93,7 +109,7 @@ bool RegexObject::create(const Text& pattern, const Text& text, std::optional<bo
   if (multiline.value_or(true)) options |= PCRE2_MULTILINE;
 
   CompileContextPtr context(pcre2_compile_context_create(nullptr), &pcre2_compile_context_free);
-  if (!context) return false;
+  if (!context) return fail(RegexStatus::kSearchFailed);
   pcre2_set_newline(context.get(), PCRE2_NEWLINE_LF);  // the dot stops only at line feeds
 
   const std::u16string pattern16 = gbkToUtf16(patternText_);
@@ -102,7 +118,7 @@ bool RegexObject::create(const Text& pattern, const Text& text, std::optional<bo
   auto compiled = std::make_shared<Compiled>();
   compiled->code.reset(pcre2_compile(codeUnits(pattern16), pattern16.size(), options, &errorCode,
                                      &errorOffset, context.get()));
-  if (!compiled->code) return false;
+  if (!compiled->code) return fail(RegexStatus::kBadPattern);
   pcre2_jit_compile(compiled->code.get(), PCRE2_JIT_COMPLETE);  // falls back to the interpreter
   pcre2_pattern_info(compiled->code.get(), PCRE2_INFO_CAPTURECOUNT, &compiled->captureCount);
 
@@ -110,7 +126,8 @@ bool RegexObject::create(const Text& pattern, const Text& text, std::optional<bo
   const std::u16string subject = gbkToUtf16(text, byteOffsets);
   MatchDataPtr matchData(pcre2_match_data_create_from_pattern(compiled->code.get(), nullptr),
                          &pcre2_match_data_free);
-  if (!matchData) return false;
+  const MatchContextPtr matchContext = makeMatchContext();
+  if (!matchData || !matchContext) return fail(RegexStatus::kSearchFailed);
 
   const auto pairs = static_cast<std::int32_t>(compiled->captureCount + 1);
   const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(matchData.get());
@@ -118,7 +135,8 @@ bool RegexObject::create(const Text& pattern, const Text& text, std::optional<bo
   std::uint32_t matchOptions = 0;
   while (start <= subject.size()) {
     const int rc = pcre2_match(compiled->code.get(), codeUnits(subject), subject.size(), start,
-                               matchOptions | PCRE2_NO_UTF_CHECK, matchData.get(), nullptr);
+                               matchOptions | PCRE2_NO_UTF_CHECK, matchData.get(),
+                               matchContext.get());
     if (rc == PCRE2_ERROR_NOMATCH) {
       if (matchOptions == 0) break;
       // No non-empty match where the last empty one stood: move on one character.
@@ -127,8 +145,7 @@ bool RegexObject::create(const Text& pattern, const Text& text, std::optional<bo
       continue;
     }
     if (rc < 0) {
-      spans_.clear();
-      return false;
+      return fail(isLimitError(rc) ? RegexStatus::kLimitExceeded : RegexStatus::kSearchFailed);
     }
     for (std::int32_t g = 0; g < pairs; ++g) {
       const PCRE2_SIZE begin = ovector[2 * g];
@@ -151,6 +168,13 @@ bool RegexObject::create(const Text& pattern, const Text& text, std::optional<bo
   return true;
 }
 
+bool RegexObject::fail(RegexStatus status) {
+  status_ = status;
+  spans_.clear();
+  spansPerMatch_ = 0;
+  return false;
+}
+
 Text RegexObject::patternText() const { return hasPattern_ ? patternText_ : Text(); }
 
 Text RegexObject::replace(const Text& replacement) const {
@@ -160,7 +184,8 @@ Text RegexObject::replace(const Text& replacement) const {
 
   MatchDataPtr matchData(pcre2_match_data_create_from_pattern(compiled_->code.get(), nullptr),
                          &pcre2_match_data_free);
-  if (!matchData) return Text();
+  const MatchContextPtr matchContext = makeMatchContext();
+  if (!matchData || !matchContext) return Text();
   std::uint32_t options = PCRE2_SUBSTITUTE_OVERFLOW_LENGTH | PCRE2_SUBSTITUTE_UNSET_EMPTY;
   if (global_) options |= PCRE2_SUBSTITUTE_GLOBAL;
 
@@ -169,7 +194,8 @@ Text RegexObject::replace(const Text& replacement) const {
   for (int attempt = 0; attempt < 2; ++attempt) {
     PCRE2_SIZE length = out.size();
     const int rc = pcre2_substitute(compiled_->code.get(), codeUnits(subject), subject.size(), 0,
-                                    options | PCRE2_NO_UTF_CHECK, matchData.get(), nullptr,
+                                    options | PCRE2_NO_UTF_CHECK, matchData.get(),
+                                    matchContext.get(),
                                     codeUnits(replacement16), replacement16.size(),
                                     reinterpret_cast<PCRE2_UCHAR16*>(out.data()), &length);
     if (rc >= 0) {

@@ -16,7 +16,12 @@
 // space, tab, line feed, vertical tab, form feed and carriage return.
 //
 // Indexes are 1-based. Nothing throws and nothing is logged: failures give an
-// empty text, 0 or false.
+// empty text, 0 or false, and `status` tells why the last `create` failed.
+//
+// Limits: one search may take at most kMatchLimit steps of the engine and
+// kHeapLimitKiB of memory for backtracking, so that no text, however hostile,
+// keeps the caller busy for long; a search that trips a limit fails the whole
+// `create` (no partial results).
 //
 // Threads: the object has no lock. From one `create` to the last query on its
 // results, calls must come from one thread at a time. Copies share the
@@ -31,8 +36,18 @@
 
 #include "common/text.h"
 
+enum class RegexStatus {
+  kOk,             // the last create ran (or there was none yet)
+  kBadPattern,     // the pattern did not compile
+  kLimitExceeded,  // a search tripped the step or memory limit
+  kSearchFailed,   // no memory, or a text too long for 32-bit byte offsets
+};
+
 class RegexObject {
  public:
+  static constexpr std::uint32_t kMatchLimit = 10'000'000;
+  static constexpr std::uint32_t kHeapLimitKiB = 128 * 1024;
+
   RegexObject();
   ~RegexObject();
   RegexObject(const RegexObject&);
@@ -78,6 +93,9 @@ class RegexObject {
   // Number of capture groups in the pattern; 0 when nothing matched.
   std::int32_t subMatchCount() const;
 
+  // Why the last `create` returned false; kOk when it returned true.
+  RegexStatus status() const { return status_; }
+
  private:
   struct Compiled;
 
@@ -88,6 +106,7 @@ class RegexObject {
     std::int32_t end = -1;
   };
 
+  bool fail(RegexStatus status);
   const Span* span(std::int32_t matchIndex, std::int32_t group) const;
   Text spanText(const Span* found, std::int32_t* position) const;
 
@@ -95,6 +114,7 @@ class RegexObject {
   Text patternText_;
   bool hasPattern_ = false;
   bool global_ = true;
+  RegexStatus status_ = RegexStatus::kOk;
   Text searchedText_;
   std::int32_t spansPerMatch_ = 0;  // the whole match plus each group
   std::vector<Span> spans_;         // spansPerMatch_ entries per match

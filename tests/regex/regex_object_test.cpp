@@ -76,6 +76,27 @@ TEST(RegexObject, PatternThatDoesNotCompile) {
   EXPECT_EQ(regex.replace("b"), "");
 }
 
+TEST(RegexObject, StatusTellsWhyCreateFailed) {
+  RegexObject regex;
+  EXPECT_EQ(regex.status(), RegexStatus::kOk);
+  EXPECT_FALSE(regex.create("(a", "a"));
+  EXPECT_EQ(regex.status(), RegexStatus::kBadPattern);
+  EXPECT_TRUE(regex.create("a", "b"));
+  EXPECT_EQ(regex.status(), RegexStatus::kOk);
+}
+
+TEST(RegexObject, RunawayBacktrackingTripsTheLimitAndKeepsNoMatches) {
+  // Nested quantifiers over a long run that cannot match backtrack
+  // exponentially; the step limit ends the search instead.
+  const Text text = "ab ab " + Text(40, 'a') + "!b";
+  RegexObject regex;
+  EXPECT_FALSE(regex.create("(a+)+b", text));
+  EXPECT_EQ(regex.status(), RegexStatus::kLimitExceeded);
+  EXPECT_EQ(regex.matchCount(), 0);
+  EXPECT_EQ(regex.matchText(1), "");
+  EXPECT_EQ(regex.replace("x"), "");
+}
+
 TEST(RegexObject, IndexesOutOfRangeGiveEmptyText) {
   RegexObject regex;
   ASSERT_TRUE(regex.create("(a)(b)?", "a ab"));
