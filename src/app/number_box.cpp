@@ -37,8 +37,10 @@ void NumberBox::keyPressEvent(QKeyEvent* event) {
 
   const QString kept = filterTyped(typed);
   if (kept == typed) {
-    QLineEdit::keyPressEvent(event);
-  } else if (!kept.isEmpty()) {
+    QLineEdit::keyPressEvent(event);  // may leave Esc and Enter to the window
+    return;
+  }
+  if (!kept.isEmpty()) {
     QKeyEvent filtered(event->type(), event->key(), event->modifiers(), kept,
                        event->isAutoRepeat(), static_cast<quint16>(event->count()));
     QLineEdit::keyPressEvent(&filtered);
