@@ -42,8 +42,8 @@ int SongListView::selectedRow() const {
 
 void SongListView::mousePressEvent(QMouseEvent* event) {
   QTableView::mousePressEvent(event);
-  // In single selection Qt keeps the old selection on a click in the empty
-  // area; this list drops it.
+  // Qt versions differ on whether a click in the empty area keeps the old
+  // selection in single-selection mode; this list always drops it.
   const bool selectingButton =
       event->button() == Qt::LeftButton || event->button() == Qt::RightButton;
   if (selectingButton && !indexAt(event->position().toPoint()).isValid() &&

@@ -37,18 +37,17 @@ inline void whenShown(std::function<QWidget*()> find, std::function<void(QWidget
 inline QWidget* activePopup() { return QApplication::activePopupWidget(); }
 inline QWidget* activeModal() { return QApplication::activeModalWidget(); }
 
-// Watches for any popup or modal box while it lives, closes each one it sees
-// and remembers that it saw it. For checking that something opens nothing.
+// Watches, while it lives, for windows that `find` reports (popups or modal
+// boxes), closes each one and remembers that it saw one. For checking that an
+// action opens nothing: a box opened by exec() would otherwise block the test.
 class UnwantedWindowWatch {
  public:
-  UnwantedWindowWatch() {
+  explicit UnwantedWindowWatch(QWidget* (*find)()) {
     timer_.setInterval(5);
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      for (QWidget* w : {activePopup(), activeModal()}) {
-        if (w) {
-          seen_ = true;
-          w->close();
-        }
+    QObject::connect(&timer_, &QTimer::timeout, [this, find] {
+      if (QWidget* w = find()) {
+        seen_ = true;
+        w->close();
       }
     });
     timer_.start();

@@ -65,6 +65,7 @@ class MainWindowTest : public QObject {
   void backspaceAndPaste();
   void numberBoxEmptiesOnFocus_data();
   void numberBoxEmptiesOnFocus();
+  void pasteFromOwnMenuKeepsText();
   void numberBoxNamedByLabel();
 
  private:
@@ -422,6 +423,36 @@ void MainWindowTest::numberBoxEmptiesOnFocus() {
   }
   QTRY_VERIFY(box->hasFocus());
   QCOMPARE(box->text(), QString());
+}
+
+void MainWindowTest::pasteFromOwnMenuKeepsText() {
+  NumberBox* box = window_->numberBox();
+  box->setFocus();
+  QTRY_VERIFY(box->hasFocus());
+  QTest::keyClicks(box, "12");
+  QGuiApplication::clipboard()->setText(QStringLiteral("-ab"));
+
+  // The box's own context menu hands the focus back when it closes; that must
+  // not count as gaining it, or the box would empty itself before the paste.
+  bool pasted = false;
+  gui_test::whenShown(gui_test::activePopup, [&pasted](QWidget* popup) {
+    auto* menu = qobject_cast<QMenu*>(popup);
+    QAction* paste = nullptr;
+    for (QAction* action : menu ? menu->actions() : QList<QAction*>()) {
+      if (action->text().startsWith(QStringLiteral("&Paste"))) paste = action;
+    }
+    if (paste) {
+      QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(paste).center());
+      pasted = true;
+    }
+    popup->close();
+  });
+  const QPoint middle = box->rect().center();
+  QContextMenuEvent request(QContextMenuEvent::Mouse, middle, box->mapToGlobal(middle));
+  QApplication::sendEvent(box, &request);
+  QTRY_VERIFY(pasted);  // the box opens its menu without blocking
+  QTRY_VERIFY(box->hasFocus());
+  QCOMPARE(box->text(), QStringLiteral("12-ab"));
 }
 
 void MainWindowTest::numberBoxNamedByLabel() {
