@@ -1,0 +1,39 @@
+// SongListModel: the rows of the result list, two GBK cells per row.
+//
+// Rows live in one vector so that a fetch can append many thousands quickly.
+// Cells keep the exact Text they were given; conversion for display happens
+// only for the cells that are painted.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <array>
+#include <vector>
+
+#include "common/text.h"
+
+class SongListModel : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  static constexpr int kColumnCount = 2;
+
+  explicit SongListModel(QObject* parent = nullptr);
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+  // Adds a row of empty cells after the last and returns its index.
+  int appendRow();
+  // A missing row or column is ignored by writes and reads as "".
+  void setCellText(int row, int column, const Text& text);
+  Text cellText(int row, int column) const;
+  void deleteAllRows();
+
+ private:
+  bool isCell(int row, int column) const;
+
+  std::vector<std::array<Text, kColumnCount>> rows_;
+};
