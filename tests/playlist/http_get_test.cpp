@@ -61,6 +61,7 @@ TEST(GetUrlBytesRequest, IsOneHttp10GetWithAgentAndAccept) {
       {"hash right after uin=", "/fcg-bin/cgi_playlist_xml.fcg?uin=#513",
        "GET /fcg-bin/cgi_playlist_xml.fcg?uin= HTTP/1.0"},
       {"hash in the path", "/a#b?uin=1", "GET /a HTTP/1.0"},
+      {"what follows a hash is not checked", "/x?uin=1#a b\r\n", "GET /x?uin=1 HTTP/1.0"},
       {"encoded bytes pass untouched", "/x?uin=%20%0D%0A%B0%A1", "GET /x?uin=%20%0D%0A%B0%A1 HTTP/1.0"},
   };
   for (const Case& c : cases) {
@@ -164,7 +165,7 @@ TEST(GetUrlBytesAnswer, BodyComesBackWholeWhateverTheStatus) {
   expectAnswers(std::begin(cases), std::end(cases), limits);
 }
 
-TEST(GetUrlBytesAnswer, FailuresSayHowTheTransferEnded) {
+TEST(GetUrlBytesAnswer, TimeOutsAndCap) {
   const std::string overCap(5000, 'y');
   const std::string atCap(1000, 'z');
   const AnswerCase cases[] = {
@@ -174,6 +175,10 @@ TEST(GetUrlBytesAnswer, FailuresSayHowTheTransferEnded) {
        HttpOutcome::kTimedOut, 200},
       {"over the cap with Content-Length", {httpAnswer(200, overCap)}, "", HttpOutcome::kTooLarge, 200},
       {"exactly the cap", {httpAnswer(200, atCap, false)}, atCap, HttpOutcome::kComplete, 200},
+      // Each byte restarts the stall clock: 12 pieces 50 ms apart outlast the
+      // 300 ms stall time-out without ever stalling that long.
+      {"slow but steady", {{httpAnswer(200, atCap).bytes, ScriptedAnswer::Then::kClose, 12, 50ms}}, atCap,
+       HttpOutcome::kComplete, 200},
   };
   const auto started = std::chrono::steady_clock::now();
   expectAnswers(std::begin(cases), std::end(cases), testLimits());

@@ -119,11 +119,32 @@ bool LoopbackServer::readRequest(int connection, std::string& request) {
 
 void LoopbackServer::hangUntilStopped(int connection) {
   char buffer[256];
-  // Leaves when the server stops or the client gives up on the connection.
-  while (!stopRequested(connection, POLLIN, -1)) {
+  const auto until = std::chrono::steady_clock::now() + kLongestHang;
+  // Leaves when the server stops, the client gives up on the connection or
+  // the longest hang is over.
+  while (std::chrono::steady_clock::now() < until) {
+    if (stopRequested(connection, POLLIN, 50)) return;
     const ssize_t n = recv(connection, buffer, sizeof buffer, 0);
     if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) return;
   }
+}
+
+// False when the server was told to stop meanwhile.
+bool LoopbackServer::sendAnswer(int connection, const ScriptedAnswer& answer) {
+  const std::size_t pieces = std::max<std::size_t>(answer.pieces, 1);
+  const std::size_t pieceSize = (answer.bytes.size() + pieces - 1) / pieces;
+  for (std::size_t begin = 0; begin < answer.bytes.size(); begin += pieceSize) {
+    if (begin > 0 && stopRequested(-1, 0, static_cast<int>(answer.pause.count()))) return false;
+    const std::size_t end = std::min(begin + pieceSize, answer.bytes.size());
+    std::size_t sent = begin;
+    while (sent < end) {
+      if (stopRequested(connection, POLLOUT, -1)) return false;
+      const ssize_t n = send(connection, answer.bytes.data() + sent, end - sent, MSG_NOSIGNAL);
+      if (n < 0 && errno != EAGAIN && errno != EINTR) return true;  // the client went away
+      if (n > 0) sent += static_cast<std::size_t>(n);
+    }
+  }
+  return true;
 }
 
 void LoopbackServer::serve() {
@@ -142,15 +163,9 @@ void LoopbackServer::serve() {
     }
     if (complete && !script_.empty()) {
       const ScriptedAnswer& answer = script_[std::min(index, script_.size() - 1)];
-      std::size_t sent = 0;
-      bool stopping = false;
-      while (sent < answer.bytes.size() && !(stopping = stopRequested(connection, POLLOUT, -1))) {
-        const ssize_t n = send(connection, answer.bytes.data() + sent, answer.bytes.size() - sent,
-                               MSG_NOSIGNAL);
-        if (n < 0 && errno != EAGAIN && errno != EINTR) break;  // the client went away
-        if (n > 0) sent += static_cast<std::size_t>(n);
+      if (sendAnswer(connection, answer) && answer.then == ScriptedAnswer::Then::kHang) {
+        hangUntilStopped(connection);
       }
-      if (!stopping && answer.then == ScriptedAnswer::Then::kHang) hangUntilStopped(connection);
       shutdown(connection, SHUT_WR);
     }
     close(connection);

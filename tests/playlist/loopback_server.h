@@ -16,9 +16,16 @@
 
 struct ScriptedAnswer {
   enum class Then { kClose, kHang };
-  std::string bytes;          // sent as they are, status line and headers included
-  Then then = Then::kClose;   // kHang keeps the connection open until the server stops
+  std::string bytes;         // sent as they are, status line and headers included
+  Then then = Then::kClose;  // kHang keeps the connection open (see kLongestHang)
+  std::size_t pieces = 1;    // bytes split into this many pieces ...
+  std::chrono::milliseconds pause{0};  // ... with this pause before each but the first
 };
+
+// A hanging connection is closed after this long even if nobody stops the
+// server, so that a client that does not give up fails its test instead of
+// hanging it.
+inline constexpr std::chrono::seconds kLongestHang{10};
 
 // A complete answer: status line, Content-Length when asked for, the body.
 ScriptedAnswer httpAnswer(int status, const std::string& body, bool withContentLength = true);
@@ -44,6 +51,7 @@ class LoopbackServer {
   void serve();
   bool readRequest(int connection, std::string& request);
   void hangUntilStopped(int connection);
+  bool sendAnswer(int connection, const ScriptedAnswer& answer);
   bool stopRequested(int fd, short events, int timeoutMs);
 
   std::vector<ScriptedAnswer> script_;
