@@ -3,10 +3,11 @@
 #   make test   build and run the whole test suite
 #   make asan / make tsan   the suite under the sanitizers
 #   make bench  the benchmarks (release build)
+#   make package  the Debian package (release build), into build/package/
 JOBS ?= $(shell nproc)
 APP  := src/app/mernalt-lirvane
 
-.PHONY: deps run test asan tsan bench clean
+.PHONY: deps run test asan tsan bench package clean
 deps:
 	@bash scripts/install-deps.sh
 
@@ -34,6 +35,12 @@ tsan: deps
 bench: deps
 	$(call build_preset,release)
 	bash scripts/bench.sh build/release
+
+# Old .debs go first so build/package/ holds exactly the one just made.
+package: deps
+	$(call build_preset,release)
+	rm -f build/package/*.deb
+	cpack --config build/release/CPackConfig.cmake -B build/package
 
 clean:
 	rm -rf build

@@ -1,0 +1,218 @@
+#include "regex_object.h"
+
+#define PCRE2_CODE_UNIT_WIDTH 16
+#include <pcre2.h>
+
+#include <limits>
+
+#include "common/gbk.h"
+
+namespace {
+
+// The quote marker "#引号" in GBK.
+constexpr std::string_view kQuoteMarker = "#\xD2\xFD\xBA\xC5";
+
+using CodePtr = std::unique_ptr<pcre2_code, decltype(&pcre2_code_free)>;
+using MatchDataPtr = std::unique_ptr<pcre2_match_data, decltype(&pcre2_match_data_free)>;
+using CompileContextPtr =
+    std::unique_ptr<pcre2_compile_context, decltype(&pcre2_compile_context_free)>;
+
+PCRE2_SPTR16 codeUnits(std::u16string_view text) {
+  return reinterpret_cast<PCRE2_SPTR16>(text.data());
+}
+
+// Replaces each "#引号" with a double quote, stepping over GBK characters so
+// that a marker is only found where a character starts.
+Text replaceQuoteMarkers(const Text& pattern) {
+  Text out;
+  out.reserve(pattern.size());
+  std::size_t i = 0;
+  while (i < pattern.size()) {
+    if (std::string_view(pattern).substr(i, kQuoteMarker.size()) == kQuoteMarker) {
+      out += '"';
+      i += kQuoteMarker.size();
+      continue;
+    }
+    const bool twoBytes = static_cast<unsigned char>(pattern[i]) >= 0x80 && i + 1 < pattern.size();
+    const std::size_t length = twoBytes ? 2 : 1;
+    out.append(pattern, i, length);
+    i += length;
+  }
+  return out;
+}
+
+// PCRE2 writes the whole match as "$0"; "$&" is the more familiar spelling.
+std::u16string translateReplacement(std::u16string_view replacement) {
+  std::u16string out;
+  out.reserve(replacement.size());
+  for (std::size_t i = 0; i < replacement.size(); ++i) {
+    const char16_t c = replacement[i];
+    if (c == u'$' && i + 1 < replacement.size()) {
+      const char16_t next = replacement[++i];
+      out += u'$';
+      out += next == u'&' ? u'0' : next;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+struct RegexObject::Compiled {
+  CodePtr code{nullptr, &pcre2_code_free};
+  std::uint32_t captureCount = 0;
+};
+
+RegexObject::RegexObject() = default;
+RegexObject::~RegexObject() = default;
+RegexObject::RegexObject(const RegexObject&) = default;
+RegexObject& RegexObject::operator=(const RegexObject&) = default;
+RegexObject::RegexObject(RegexObject&&) noexcept = default;
+RegexObject& RegexObject::operator=(RegexObject&&) noexcept = default;
+
+bool RegexObject::create(const Text& pattern, const Text& text, std::optional<bool> caseSensitive,
+                         std::optional<bool> multiline, std::optional<bool> global,
+                         std::optional<bool> replaceQuoteMarker) {
+  compiled_.reset();
+  spans_.clear();
+  spansPerMatch_ = 0;
+  global_ = global.value_or(true);
+  patternText_ = replaceQuoteMarker.value_or(false) ? replaceQuoteMarkers(pattern) : pattern;
+  hasPattern_ = true;
+  searchedText_ = text;
+
+  // Byte offsets are kept as int32; larger texts are not searched.
+  if (text.size() >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+    return false;
+  }
+
+  std::uint32_t options = PCRE2_UTF;
+  if (!caseSensitive.value_or(false)) options |= PCRE2_CASELESS;
+  if (multiline.value_or(true)) options |= PCRE2_MULTILINE;
+
+  CompileContextPtr context(pcre2_compile_context_create(nullptr), &pcre2_compile_context_free);
+  if (!context) return false;
+  pcre2_set_newline(context.get(), PCRE2_NEWLINE_LF);  // the dot stops only at line feeds
+
+  const std::u16string pattern16 = gbkToUtf16(patternText_);
+  int errorCode = 0;
+  PCRE2_SIZE errorOffset = 0;
+  auto compiled = std::make_shared<Compiled>();
+  compiled->code.reset(pcre2_compile(codeUnits(pattern16), pattern16.size(), options, &errorCode,
+                                     &errorOffset, context.get()));
+  if (!compiled->code) return false;
+  pcre2_jit_compile(compiled->code.get(), PCRE2_JIT_COMPLETE);  // falls back to the interpreter
+  pcre2_pattern_info(compiled->code.get(), PCRE2_INFO_CAPTURECOUNT, &compiled->captureCount);
+
+  std::vector<std::int32_t> byteOffsets;
+  const std::u16string subject = gbkToUtf16(text, byteOffsets);
+  MatchDataPtr matchData(pcre2_match_data_create_from_pattern(compiled->code.get(), nullptr),
+                         &pcre2_match_data_free);
+  if (!matchData) return false;
+
+  const auto pairs = static_cast<std::int32_t>(compiled->captureCount + 1);
+  const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(matchData.get());
+  PCRE2_SIZE start = 0;
+  std::uint32_t matchOptions = 0;
+  while (start <= subject.size()) {
+    const int rc = pcre2_match(compiled->code.get(), codeUnits(subject), subject.size(), start,
+                               matchOptions | PCRE2_NO_UTF_CHECK, matchData.get(), nullptr);
+    if (rc == PCRE2_ERROR_NOMATCH) {
+      if (matchOptions == 0) break;
+      // No non-empty match where the last empty one stood: move on one character.
+      matchOptions = 0;
+      ++start;
+      continue;
+    }
+    if (rc < 0) {
+      spans_.clear();
+      return false;
+    }
+    for (std::int32_t g = 0; g < pairs; ++g) {
+      const PCRE2_SIZE begin = ovector[2 * g];
+      const PCRE2_SIZE end = ovector[2 * g + 1];
+      if (begin == PCRE2_UNSET) {
+        spans_.push_back(Span{});
+      } else {
+        spans_.push_back(Span{byteOffsets[begin], byteOffsets[end]});
+      }
+    }
+    if (!global_) break;
+    // After an empty match, look for a non-empty one at the same place first,
+    // so that matching always moves forward.
+    start = ovector[1];
+    matchOptions = ovector[0] == ovector[1] ? PCRE2_NOTEMPTY_ATSTART | PCRE2_ANCHORED : 0;
+  }
+
+  spansPerMatch_ = pairs;
+  compiled_ = std::move(compiled);
+  return true;
+}
+
+Text RegexObject::patternText() const { return hasPattern_ ? patternText_ : Text(); }
+
+Text RegexObject::replace(const Text& replacement) const {
+  if (!compiled_) return Text();
+  const std::u16string subject = gbkToUtf16(searchedText_);
+  const std::u16string replacement16 = translateReplacement(gbkToUtf16(replacement));
+
+  MatchDataPtr matchData(pcre2_match_data_create_from_pattern(compiled_->code.get(), nullptr),
+                         &pcre2_match_data_free);
+  if (!matchData) return Text();
+  std::uint32_t options = PCRE2_SUBSTITUTE_OVERFLOW_LENGTH | PCRE2_SUBSTITUTE_UNSET_EMPTY;
+  if (global_) options |= PCRE2_SUBSTITUTE_GLOBAL;
+
+  // The first call usually fits; when it does not, PCRE2 reports the length needed.
+  std::u16string out(subject.size() + replacement16.size() + 64, u'\0');
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    PCRE2_SIZE length = out.size();
+    const int rc = pcre2_substitute(compiled_->code.get(), codeUnits(subject), subject.size(), 0,
+                                    options | PCRE2_NO_UTF_CHECK, matchData.get(), nullptr,
+                                    codeUnits(replacement16), replacement16.size(),
+                                    reinterpret_cast<PCRE2_UCHAR16*>(out.data()), &length);
+    if (rc >= 0) {
+      out.resize(length);
+      return utf16ToGbk(out);
+    }
+    if (rc != PCRE2_ERROR_NOMEMORY) return Text();
+    out.resize(length);
+  }
+  return Text();
+}
+
+std::int32_t RegexObject::matchCount() const {
+  return spansPerMatch_ == 0 ? 0 : static_cast<std::int32_t>(spans_.size()) / spansPerMatch_;
+}
+
+const RegexObject::Span* RegexObject::span(std::int32_t matchIndex, std::int32_t group) const {
+  if (matchIndex < 1 || matchIndex > matchCount() || group < 0 || group >= spansPerMatch_) {
+    return nullptr;
+  }
+  const Span& found =
+      spans_[static_cast<std::size_t>(matchIndex - 1) * static_cast<std::size_t>(spansPerMatch_) +
+             static_cast<std::size_t>(group)];
+  return found.begin < 0 ? nullptr : &found;
+}
+
+Text RegexObject::spanText(const Span* found, std::int32_t* position) const {
+  if (position != nullptr) *position = found != nullptr ? found->begin : -1;
+  if (found == nullptr) return Text();
+  return searchedText_.substr(static_cast<std::size_t>(found->begin),
+                              static_cast<std::size_t>(found->end - found->begin));
+}
+
+Text RegexObject::matchText(std::int32_t index, std::int32_t* position) const {
+  return spanText(span(index, 0), position);
+}
+
+Text RegexObject::subMatchText(std::int32_t matchIndex, std::int32_t subIndex,
+                               std::int32_t* position) const {
+  // Group 0 is the whole match, not a sub-match.
+  return spanText(subIndex < 1 ? nullptr : span(matchIndex, subIndex), position);
+}
+
+std::int32_t RegexObject::subMatchCount() const {
+  return matchCount() == 0 ? 0 : spansPerMatch_ - 1;
+}
