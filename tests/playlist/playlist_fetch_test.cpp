@@ -137,6 +137,8 @@ TEST(FetchPlaylist, EndingsWithoutSongs) {
       {"empty body", {httpAnswer(200, "")}, "获取完成!!空间音乐总数:0", false},
       {"zero byte first", {httpAnswer(200, std::string("\0<xml/>", 7))}, "获取完成!!空间音乐总数:0", false},
       {"body without songs", {httpAnswer(200, "<playlist></playlist>")}, "获取完成!!空间音乐总数:0", true},
+      {"399 is still a page", {httpAnswer(399, html)}, "获取完成!!空间音乐总数:0", true},
+      {"400", {httpAnswer(400, html)}, "获取失败!!HTTP 400", false},
       {"404", {httpAnswer(404, html)}, "获取失败!!HTTP 404", false},
       {"500 without Content-Length", {httpAnswer(500, html, false)}, "获取失败!!HTTP 500", false},
       {"broken mid-body", {{"HTTP/1.0 200 OK\r\nContent-Length: 500\r\n\r\n<playlist>"}}, "获取失败!!传输中断",
