@@ -21,7 +21,7 @@ inline constexpr long kMaxRedirects = 5;
 // How long a transfer may take and how much it may bring. The defaults are
 // what the program runs with; tests pass short values.
 struct HttpLimits {
-  // Giving up on a connection that cannot be made.
+  // Giving up on a connection that cannot be made (0 leaves libcurl's 300 s).
   std::chrono::milliseconds connectTimeout{10'000};
   // Giving up when no byte has arrived for this long (counted from the start
   // of the call, then from the last byte received).
