@@ -1,0 +1,241 @@
+#include "playlist/playlist_fetch.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "common/gbk.h"
+#include "loopback_server.h"
+#include "playlist_document.h"
+#include "recording_view.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Calls = std::vector<std::string>;
+
+const std::string kTarget = "/fcg-bin/cgi_playlist_xml.fcg?uin=";
+
+FetchSettings settingsFor(const LoopbackServer& server) {
+  FetchSettings settings;
+  settings.urlPrefix = server.url(kTarget);
+  settings.http.connectTimeout = 2s;
+  settings.http.stallTimeout = 300ms;
+  settings.http.maxBodyBytes = 1000;
+  return settings;
+}
+
+std::string listed(const Calls& calls) {
+  std::string out;
+  for (const std::string& call : calls) out += "  " + call + "\n";
+  return out;
+}
+
+std::string firstLine(const std::string& request) { return request.substr(0, request.find("\r\n")); }
+
+// Polls `condition` until it holds; false after `limit`.
+bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = 5s) {
+  const auto until = std::chrono::steady_clock::now() + limit;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > until) return false;
+    std::this_thread::sleep_for(2ms);
+  }
+  return true;
+}
+
+const std::vector<std::array<Text, 2>> kOldRows = {{"old-one", "http://old/1"}, {"old-two", "http://old/2"}};
+
+TEST(FetchPlaylist, ThreeSongsFillTheListInDocumentOrder) {
+  const std::string body = playlistXml({
+      songXml(utf8ToGbk("周杰伦"), utf8ToGbk("晴天"), "http://m/1.mp3"),
+      songXml("Eason", utf8ToGbk("十年"), "http://m/2.mp3?a=1&b=2"),
+      songXml("", "", "http://m/3.mp3"),
+  });
+  LoopbackServer server({httpAnswer(200, body)});
+  RecordingView view({" 513602947 ", "513"});
+  view.putRows(kOldRows);
+  RegexObject regex;
+  FetchSettings settings = settingsFor(server);
+  settings.http.maxBodyBytes = 1 << 20;
+
+  fetchPlaylist(view, regex, settings, std::atomic<bool>(false));
+
+  const Calls expected = {
+      "status 0: 获取中..",
+      "numberBoxText",
+      "deleteAllRows",
+      "appendRow -> 0",
+      "status 0: 晴天 － 周杰伦  地址:http://m/1.mp3",
+      "cell 0,0: 晴天-周杰伦",
+      "cell 0,1: http://m/1.mp3",
+      "appendRow -> 1",
+      "status 0: 十年 － Eason  地址:http://m/2.mp3?a=1&b=2",
+      "cell 1,0: 十年-Eason",
+      "cell 1,1: http://m/2.mp3?a=1&b=2",
+      "appendRow -> 2",
+      "status 0:  －   地址:http://m/3.mp3",
+      "cell 2,0: -",
+      "cell 2,1: http://m/3.mp3",
+      "numberBoxText",
+      "status 0: QQ:513获取完成!!空间音乐总数:3",  // the box as it is at the end
+  };
+  EXPECT_EQ(view.calls(), expected) << listed(view.calls());
+  const std::vector<std::array<Text, 2>> rows = {{utf8ToGbk("晴天-周杰伦"), "http://m/1.mp3"},
+                                                 {utf8ToGbk("十年-Eason"), "http://m/2.mp3?a=1&b=2"},
+                                                 {"-", "http://m/3.mp3"}};
+  EXPECT_EQ(view.rows(), rows);
+  ASSERT_EQ(server.requests().size(), 1u);
+  EXPECT_EQ(firstLine(server.requests()[0]), "GET " + kTarget + "513602947 HTTP/1.0");
+}
+
+TEST(FetchPlaylist, AccountTextBecomesOneSafeRequestLine) {
+  struct Case {
+    const char* name;
+    Text box;  // GBK
+    std::string account;  // as it must appear after "uin="
+  };
+  const Case cases[] = {
+      {"digits", "513602947", "513602947"},
+      {"ascii spaces trimmed", "  513602947 ", "513602947"},
+      {"full-width spaces trimmed", utf8ToGbk("　513602947　"), "513602947"},
+      {"tab kept and encoded", "\t513602947\t", "%09513602947%09"},
+      {"inner space encoded", "513 602", "513%20602"},
+      {"line break cannot add a header", "513\r\nHost: x", "513%0D%0AHost%3A%20x"},
+      {"hash ends the address", "513#602", "513"},
+      {"GBK bytes encoded", utf8ToGbk("啊1"), "%B0%A11"},
+      {"unreserved marks kept", "aZ-._~", "aZ-._~"},
+      {"reserved marks encoded", "1+2/3?&=%", "1%2B2%2F3%3F%26%3D%25"},
+      {"empty box", "", ""},
+  };
+  for (const Case& c : cases) {
+    LoopbackServer server({httpAnswer(200, "")});
+    RecordingView view({c.box});
+    RegexObject regex;
+    fetchPlaylist(view, regex, settingsFor(server), std::atomic<bool>(false));
+    const std::vector<std::string> requests = server.requests();
+    ASSERT_EQ(requests.size(), 1u) << "case: " << c.name;
+    EXPECT_EQ(firstLine(requests[0]), "GET " + kTarget + c.account + " HTTP/1.0") << "case: " << c.name;
+    // The closing status shows the box untrimmed.
+    const Calls calls = view.calls();
+    ASSERT_FALSE(calls.empty()) << "case: " << c.name;
+    EXPECT_EQ(calls.back(), "status 0: QQ:" + gbkToUtf8(c.box) + "获取完成!!空间音乐总数:0") << "case: " << c.name;
+  }
+}
+
+TEST(FetchPlaylist, EndingsWithoutSongs) {
+  const std::string html = "<html><body>gone</body></html>";
+  const std::string tooLongAccount(2100, '1');
+  struct Case {
+    const char* name;
+    std::vector<ScriptedAnswer> script;
+    std::string ending;  // UTF-8, after "QQ:" + box text
+    bool listEmptied;    // else the old rows stay and the pattern is not run
+    bool refusedPort = false;
+    Text box = "513602947";
+  };
+  const Case cases[] = {
+      {"empty body", {httpAnswer(200, "")}, "获取完成!!空间音乐总数:0", false},
+      {"zero byte first", {httpAnswer(200, std::string("\0<xml/>", 7))}, "获取完成!!空间音乐总数:0", false},
+      {"body without songs", {httpAnswer(200, "<playlist></playlist>")}, "获取完成!!空间音乐总数:0", true},
+      {"399 is still a page", {httpAnswer(399, html)}, "获取完成!!空间音乐总数:0", true},
+      {"400", {httpAnswer(400, html)}, "获取失败!!HTTP 400", false},
+      {"404", {httpAnswer(404, html)}, "获取失败!!HTTP 404", false},
+      {"500 without Content-Length", {httpAnswer(500, html, false)}, "获取失败!!HTTP 500", false},
+      {"broken mid-body", {{"HTTP/1.0 200 OK\r\nContent-Length: 500\r\n\r\n<playlist>"}}, "获取失败!!传输中断",
+       false},
+      {"never answers", {{"", ScriptedAnswer::Then::kHang}}, "获取失败!!超时", false},
+      {"over the cap", {httpAnswer(200, std::string(5000, 'x'), false)}, "获取失败!!响应过大", false},
+      {"connection refused", {}, "获取失败!!无法连接", false, true},
+      {"address too long", {}, "获取失败!!地址无效", false, false, tooLongAccount},
+  };
+  for (const Case& c : cases) {
+    LoopbackServer server(c.script);
+    FetchSettings settings = settingsFor(server);
+    if (c.refusedPort) settings.urlPrefix = "http://127.0.0.1:" + std::to_string(closedLoopbackPort()) + kTarget;
+    RecordingView view({c.box});
+    view.putRows(kOldRows);
+    RegexObject regex;
+    regex.create("x", "xx");  // stands for the previous fetch's matches
+
+    fetchPlaylist(view, regex, settings, std::atomic<bool>(false));
+
+    Calls expected = {"status 0: 获取中..", "numberBoxText"};
+    if (c.listEmptied) expected.push_back("deleteAllRows");
+    expected.push_back("numberBoxText");
+    expected.push_back("status 0: QQ:" + c.box + c.ending);
+    EXPECT_EQ(view.calls(), expected) << "case: " << c.name << "\n" << listed(view.calls());
+    if (c.listEmptied) {
+      EXPECT_TRUE(view.rows().empty()) << "case: " << c.name;
+      EXPECT_EQ(regex.patternText(), Text(kPlaylistPattern)) << "case: " << c.name;
+    } else {
+      EXPECT_EQ(view.rows(), kOldRows) << "case: " << c.name;
+      EXPECT_EQ(regex.matchCount(), 2) << "case: " << c.name << ": the pattern ran";
+    }
+  }
+}
+
+TEST(FetchPlaylist, NothingHappensOnceCancelled) {
+  LoopbackServer server({httpAnswer(200, playlistXml({songXml("A", "B", "C")}))});
+  RecordingView view({"1"});
+  RegexObject regex;
+  fetchPlaylist(view, regex, settingsFor(server), std::atomic<bool>(true));
+  EXPECT_EQ(view.calls(), Calls{}) << listed(view.calls());
+}
+
+TEST(FetchController, RefusesASecondStartWhileRunning) {
+  LoopbackServer server({{"", ScriptedAnswer::Then::kHang}, httpAnswer(200, "")});
+  RecordingView view({"513"});
+  RegexObject regex;
+  FetchSettings settings = settingsFor(server);
+  settings.http.stallTimeout = 60s;  // the first fetch runs until stopped
+  FetchController controller(view, regex, settings);
+
+  EXPECT_FALSE(controller.running());
+  ASSERT_TRUE(controller.start());
+  ASSERT_TRUE(server.waitForRequests(1, 5s));
+  EXPECT_TRUE(controller.running());
+  EXPECT_FALSE(controller.start());
+  EXPECT_TRUE(controller.running());
+
+  controller.stop();
+  EXPECT_FALSE(controller.running());
+  EXPECT_EQ(server.requests().size(), 1u) << "the refused start sent a request";
+
+  // After a stop the controller starts again, and a finished fetch does not
+  // block the next one.
+  for (int round = 1; round <= 2; ++round) {
+    ASSERT_TRUE(controller.start()) << "round " << round;
+    EXPECT_TRUE(eventually([&] { return !controller.running(); })) << "round " << round;
+    EXPECT_EQ(view.calls().back(), "status 0: QQ:513获取完成!!空间音乐总数:0") << "round " << round;
+  }
+  EXPECT_EQ(server.requests().size(), 3u);
+}
+
+TEST(FetchController, StopDuringAHungTransferIsPromptAndSilent) {
+  LoopbackServer server({{"HTTP/1.0 200 OK\r\n", ScriptedAnswer::Then::kHang}});
+  RecordingView view({"513"});
+  RegexObject regex;
+  FetchSettings settings = settingsFor(server);
+  settings.http.stallTimeout = 60s;
+  settings.http.connectTimeout = 60s;
+  const Calls beforeRequest = {"status 0: 获取中..", "numberBoxText"};
+
+  {
+    FetchController controller(view, regex, settings);
+    ASSERT_TRUE(controller.start());
+    ASSERT_TRUE(server.waitForRequests(1, 5s));
+    const auto started = std::chrono::steady_clock::now();
+    controller.stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 2s) << "stop() waited for the transfer";
+    EXPECT_FALSE(controller.running());
+    EXPECT_EQ(view.calls(), beforeRequest) << listed(view.calls());
+
+    // The destructor stops a running fetch the same way.
+    ASSERT_TRUE(controller.start());
+    ASSERT_TRUE(server.waitForRequests(2, 5s));
+  }
+  EXPECT_EQ(view.calls(), Calls({beforeRequest[0], beforeRequest[1], beforeRequest[0], beforeRequest[1]}))
+      << listed(view.calls());
+}
+
+}  // namespace
