@@ -20,7 +20,7 @@ void destroyRegex() {
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   g_regex = new RegexObject;
-  const int exitCode = runMainWindow();
+  const int exitCode = runMainWindow(*g_regex);
   destroyRegex();
   return exitCode;
 }

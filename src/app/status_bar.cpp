@@ -21,6 +21,7 @@ StatusBar::StatusBar(QWidget* parent) : QWidget(parent) {
 void StatusBar::setPartText(int part, const QString& text) {
   if (part < 0 || part >= kPartCount) return;
   parts_[part]->setText(text);
+  emit partTextChanged(part, text);
 }
 
 QString StatusBar::partText(int part) const {

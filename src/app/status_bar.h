@@ -27,6 +27,10 @@ class StatusBar : public QWidget {
 
   QSize sizeHint() const override;
 
+ signals:
+  // A part's text was replaced (also by the same text).
+  void partTextChanged(int part, const QString& text);
+
  protected:
   void resizeEvent(QResizeEvent* event) override;
 

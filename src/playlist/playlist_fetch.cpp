@@ -21,6 +21,7 @@ struct Words {
   Text broken = utf8ToGbk("传输中断");
   Text tooLarge = utf8ToGbk("响应过大");
   Text invalidAddress = utf8ToGbk("地址无效");
+  Text parseLimit = utf8ToGbk("解析超限");
 };
 
 const Words& words() {
@@ -98,8 +99,15 @@ void fetchPlaylist(PlaylistView& view, RegexObject& regex, const FetchSettings& 
     return;
   }
 
+  // The pattern runs before the list is emptied, so that a document that
+  // trips the engine's limits leaves the user's list as it was.
+  if (!regex.create(Text(kPlaylistPattern), page) &&
+      regex.status() == RegexStatus::kLimitExceeded) {
+    closingStatus(w.failed + w.parseLimit);
+    return;
+  }
+  if (cancel) return;
   view.deleteAllRows();
-  regex.create(Text(kPlaylistPattern), page);
   const std::int32_t songs = regex.matchCount();
   for (std::int32_t i = 1; i <= songs; ++i) {
     if (cancel) return;

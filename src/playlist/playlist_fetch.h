@@ -26,6 +26,8 @@ struct FetchSettings {
 //    "QQ:" + box text + "获取失败!!" + reason; an empty page with
 //    "QQ:" + box text + "获取完成!!空间音乐总数:0". In both the list keeps
 //    its rows;
+//  - a page so hostile that the pattern trips the engine's limits ends with
+//    "QQ:" + box text + "获取失败!!解析超限", the list kept;
 //  - otherwise the list is emptied and every match of kPlaylistPattern in the
 //    page (up to its first zero byte) becomes a row "title-singer" | address,
 //    announced in the status, and the fetch ends with

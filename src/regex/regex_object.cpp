@@ -18,10 +18,10 @@ using CompileContextPtr =
     std::unique_ptr<pcre2_compile_context, decltype(&pcre2_compile_context_free)>;
 using MatchContextPtr = std::unique_ptr<pcre2_match_context, decltype(&pcre2_match_context_free)>;
 
-MatchContextPtr makeMatchContext() {
+MatchContextPtr makeMatchContext(std::uint32_t matchLimit) {
   MatchContextPtr context(pcre2_match_context_create(nullptr), &pcre2_match_context_free);
   if (context) {
-    pcre2_set_match_limit(context.get(), RegexObject::kMatchLimit);
+    pcre2_set_match_limit(context.get(), matchLimit);
     pcre2_set_heap_limit(context.get(), RegexObject::kHeapLimitKiB);
   }
   return context;
@@ -126,7 +126,7 @@ bool RegexObject::create(const Text& pattern, const Text& text, std::optional<bo
   const std::u16string subject = gbkToUtf16(text, byteOffsets);
   MatchDataPtr matchData(pcre2_match_data_create_from_pattern(compiled->code.get(), nullptr),
                          &pcre2_match_data_free);
-  const MatchContextPtr matchContext = makeMatchContext();
+  const MatchContextPtr matchContext = makeMatchContext(matchLimit_);
   if (!matchData || !matchContext) return fail(RegexStatus::kSearchFailed);
 
   const auto pairs = static_cast<std::int32_t>(compiled->captureCount + 1);
@@ -184,7 +184,7 @@ Text RegexObject::replace(const Text& replacement) const {
 
   MatchDataPtr matchData(pcre2_match_data_create_from_pattern(compiled_->code.get(), nullptr),
                          &pcre2_match_data_free);
-  const MatchContextPtr matchContext = makeMatchContext();
+  const MatchContextPtr matchContext = makeMatchContext(matchLimit_);
   if (!matchData || !matchContext) return Text();
   std::uint32_t options = PCRE2_SUBSTITUTE_OVERFLOW_LENGTH | PCRE2_SUBSTITUTE_UNSET_EMPTY;
   if (global_) options |= PCRE2_SUBSTITUTE_GLOBAL;

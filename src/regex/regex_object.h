@@ -18,8 +18,8 @@
 // Indexes are 1-based. Nothing throws and nothing is logged: failures give an
 // empty text, 0 or false, and `status` tells why the last `create` failed.
 //
-// Limits: one search may take at most kMatchLimit steps of the engine and
-// kHeapLimitKiB of memory for backtracking, so that no text, however hostile,
+// Limits: one search may take at most kMatchLimit steps of the engine (see
+// setMatchLimit) and kHeapLimitKiB of memory for backtracking, so that no text, however hostile,
 // keeps the caller busy for long; a search that trips a limit fails the whole
 // `create` (no partial results).
 //
@@ -93,6 +93,9 @@ class RegexObject {
   // Number of capture groups in the pattern; 0 when nothing matched.
   std::int32_t subMatchCount() const;
 
+  // Steps one search may take from the next `create` on; kMatchLimit unless set.
+  void setMatchLimit(std::uint32_t steps) { matchLimit_ = steps; }
+
   // Why the last `create` returned false; kOk when it returned true.
   RegexStatus status() const { return status_; }
 
@@ -115,6 +118,7 @@ class RegexObject {
   bool hasPattern_ = false;
   bool global_ = true;
   RegexStatus status_ = RegexStatus::kOk;
+  std::uint32_t matchLimit_ = kMatchLimit;
   Text searchedText_;
   std::int32_t spansPerMatch_ = 0;  // the whole match plus each group
   std::vector<Span> spans_;         // spansPerMatch_ entries per match

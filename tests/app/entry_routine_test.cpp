@@ -4,6 +4,7 @@
 
 #include "app/entry_routine.h"
 #include "app/main_window.h"
+#include "regex/regex_object.h"
 #include "gui_test_support.h"
 
 namespace {
@@ -46,7 +47,8 @@ void EntryRoutineTest::closingEndsWithZero() {
                           window->close();
                         }
                       });
-  QCOMPARE(runMainWindow(), 0);
+  RegexObject regex;
+  QCOMPARE(runMainWindow(regex), 0);
   QVERIFY(sawWindow);
   // The window is gone with the run.
   for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY(!qobject_cast<MainWindow*>(w));

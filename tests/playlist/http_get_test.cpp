@@ -7,7 +7,7 @@
 #include <ostream>
 #include <thread>
 
-#include "loopback_server.h"
+#include "support/loopback_server.h"
 
 std::ostream& operator<<(std::ostream& out, HttpOutcome outcome) {
   switch (outcome) {

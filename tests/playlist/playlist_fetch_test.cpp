@@ -5,8 +5,8 @@
 #include <functional>
 
 #include "common/gbk.h"
-#include "loopback_server.h"
-#include "playlist_document.h"
+#include "support/loopback_server.h"
+#include "support/playlist_document.h"
 #include "recording_view.h"
 
 namespace {
@@ -172,6 +172,21 @@ TEST(FetchPlaylist, EndingsWithoutSongs) {
       EXPECT_EQ(regex.matchCount(), 2) << "case: " << c.name << ": the pattern ran";
     }
   }
+}
+
+TEST(FetchPlaylist, PageThatTripsTheEngineLimitFailsAndKeepsTheRows) {
+  LoopbackServer server({httpAnswer(200, playlistXml({songXml("A", "B", "C"), songXml("D", "E", "F")}))});
+  RecordingView view({"1"});
+  view.putRows(kOldRows);
+  RegexObject regex;
+  regex.setMatchLimit(1);  // stands for a document hostile enough to exhaust the real limit
+
+  fetchPlaylist(view, regex, settingsFor(server), std::atomic<bool>(false));
+
+  const Calls expected = {"status 0: 获取中..", "numberBoxText", "numberBoxText",
+                          "status 0: QQ:1获取失败!!解析超限"};
+  EXPECT_EQ(view.calls(), expected) << listed(view.calls());
+  EXPECT_EQ(view.rows(), kOldRows);
 }
 
 TEST(FetchPlaylist, NothingHappensOnceCancelled) {

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "common/gbk.h"
-#include "playlist_document.h"
+#include "support/playlist_document.h"
 #include "regex/regex_object.h"
 
 namespace {
