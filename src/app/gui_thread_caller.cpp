@@ -1,70 +1,122 @@
 #include "app/gui_thread_caller.h"
 
+#include <QElapsedTimer>
 #include <QMetaObject>
 #include <QObject>
 #include <QThread>
+#include <QTimer>
+#include <algorithm>
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 
-// Shared by the caller object, every waiting caller and every posted call, so
-// that none of them outlives what it locks.
+// Shared by the caller object and every waiting caller, so that none of them
+// outlives what it locks.
 struct GuiThreadCaller::State {
   std::mutex mutex;
-  std::condition_variable changed;
+  std::condition_variable changed;  // room in the queue, an operation done, or closing
+  std::deque<Operation> queue;
+  bool slicePending = false;  // a slice is scheduled on the GUI thread
   bool closing = false;
+  Operation beginSlice;
+  Operation endSlice;
 };
-
-namespace {
-
-struct PostedCall {
-  bool done = false;
-};
-
-}  // namespace
 
 GuiThreadCaller::GuiThreadCaller(QObject* context)
     : context_(context), state_(std::make_shared<State>()) {}
 
-bool GuiThreadCaller::run(std::function<void()> operation) {
-  if (QThread::currentThread() == context_->thread()) {
+void GuiThreadCaller::setSliceHooks(Operation beginSlice, Operation endSlice) {
+  state_->beginSlice = std::move(beginSlice);
+  state_->endSlice = std::move(endSlice);
+}
+
+bool GuiThreadCaller::onGuiThread() const { return QThread::currentThread() == context_->thread(); }
+
+bool GuiThreadCaller::post(Operation operation) {
+  if (onGuiThread()) {
     operation();
     return true;
   }
+  return enqueue(std::move(operation));
+}
 
-  const std::shared_ptr<State> state = state_;
-  auto posted = std::make_shared<PostedCall>();
-  {
-    std::lock_guard lock(state->mutex);
-    if (state->closing) return false;
+bool GuiThreadCaller::run(Operation operation) {
+  if (onGuiThread()) {
+    operation();
+    return true;
   }
-
-  QMetaObject::invokeMethod(
-      context_,
-      [state, posted, operation = std::move(operation)] {
-        // The switch is only thrown on this thread, so it cannot flip between
-        // this check and the operation.
-        {
-          std::lock_guard lock(state->mutex);
-          if (state->closing) return;
-        }
-        operation();
-        {
-          std::lock_guard lock(state->mutex);
-          posted->done = true;
-        }
-        state->changed.notify_all();
-      },
-      Qt::QueuedConnection);
-
+  const std::shared_ptr<State> state = state_;
+  auto done = std::make_shared<bool>(false);
+  const bool queued = enqueue([state, done, operation = std::move(operation)] {
+    operation();
+    std::lock_guard lock(state->mutex);
+    *done = true;
+  });
+  if (!queued) return false;
   std::unique_lock lock(state->mutex);
-  state->changed.wait(lock, [&] { return posted->done || state->closing; });
-  return posted->done;
+  state->changed.wait(lock, [&] { return *done || state->closing; });
+  return *done;
+}
+
+bool GuiThreadCaller::enqueue(Operation operation) {
+  const std::shared_ptr<State> state = state_;
+  bool scheduleSlice = false;
+  {
+    std::unique_lock lock(state->mutex);
+    state->changed.wait(lock, [&] { return state->queue.size() < kQueueCapacity || state->closing; });
+    if (state->closing) return false;
+    state->queue.push_back(std::move(operation));
+    scheduleSlice = !state->slicePending;
+    state->slicePending = true;
+  }
+  if (scheduleSlice) {
+    // `this` is only reached through the context, which outlives every caller.
+    QMetaObject::invokeMethod(context_, [this] { applySlice(); }, Qt::QueuedConnection);
+  }
+  return true;
+}
+
+void GuiThreadCaller::applySlice() {
+  State& state = *state_;
+  if (state.beginSlice) state.beginSlice();
+  const qint64 sliceNs = std::chrono::nanoseconds(kSliceLength).count();
+  QElapsedTimer clock;
+  clock.start();
+  bool more = false;
+  for (;;) {
+    // A few operations at a time keeps the lock short for the worker.
+    std::deque<Operation> batch;
+    {
+      std::lock_guard lock(state.mutex);
+      if (state.closing || state.queue.empty()) {
+        state.slicePending = false;
+        break;
+      }
+      const auto take = static_cast<std::ptrdiff_t>(std::min<std::size_t>(state.queue.size(), 64));
+      batch.assign(std::make_move_iterator(state.queue.begin()),
+                   std::make_move_iterator(state.queue.begin() + take));
+      state.queue.erase(state.queue.begin(), state.queue.begin() + take);
+    }
+    state.changed.notify_all();  // room in the queue
+    for (Operation& operation : batch) operation();
+    state.changed.notify_all();  // operations done
+    if (clock.nsecsElapsed() >= sliceNs) {
+      more = true;  // still pending: the next slice picks up the rest
+      break;
+    }
+  }
+  if (state.endSlice) state.endSlice();
+  if (more) {
+    // Back to the event loop for painting and input before the next slice.
+    QTimer::singleShot(0, context_, [this] { applySlice(); });
+  }
 }
 
 void GuiThreadCaller::close() {
   {
     std::lock_guard lock(state_->mutex);
     state_->closing = true;
+    state_->queue.clear();
   }
   state_->changed.notify_all();
 }

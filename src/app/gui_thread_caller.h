@@ -1,20 +1,29 @@
-// GuiThreadCaller: runs window operations on the GUI thread for any caller.
+// GuiThreadCaller: carries window operations from any thread to the GUI thread.
 //
-// A call made on the GUI thread runs at once. A call from another thread is
-// posted to the GUI thread's event queue and the caller waits until it has
-// been applied, so one caller's operations take effect in the order it makes
-// them. Posted calls are also served while the GUI thread sits in a nested
-// event loop (a popup menu or a modal message box).
+// A call made on the GUI thread runs at once. From another thread, operations
+// go into one queue that the GUI thread works through in order:
+//  - post() queues an operation and returns without waiting (it waits only
+//    while the queue is full), so a worker's writes cost no round trip;
+//  - run() / call() queue an operation behind everything posted before and
+//    wait until it has been applied.
+// The GUI thread applies queued operations in slices of a few milliseconds and
+// returns to its event loop between slices, so the window repaints and takes
+// input however fast a worker posts. Slices are also served while the GUI
+// thread sits in a nested event loop (a popup menu or a modal message box).
+// The slice hooks run before and after each slice on the GUI thread (the list
+// uses them to announce a slice's new rows at once).
 //
-// Shutdown: close() is the closing switch. It wakes every waiting caller, and
-// from then on calls from other threads return their fallback at once and
-// posted calls that have not run yet are dropped. The GUI thread can therefore
-// join a worker after close() without the worker waiting on it forever.
+// Shutdown: close() is the closing switch. It drops what is queued, wakes
+// every waiting caller, and from then on calls from other threads return at
+// once without running their operation. The GUI thread can therefore join a
+// worker after close() without the worker waiting on it forever.
 //
 // The context object must outlive every caller: join workers after close()
 // and before the window is destroyed.
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <functional>
 #include <memory>
 
@@ -22,16 +31,29 @@ class QObject;
 
 class GuiThreadCaller {
  public:
+  using Operation = std::function<void()>;
+
+  static constexpr std::size_t kQueueCapacity = 4096;
+  static constexpr std::chrono::milliseconds kSliceLength{8};
+
   // `context` is the object whose thread runs the operations.
   explicit GuiThreadCaller(QObject* context);
 
-  // Copying would split the closing switch between copies.
+  // Copying would split the queue and the closing switch between copies.
   GuiThreadCaller(const GuiThreadCaller&) = delete;
   GuiThreadCaller& operator=(const GuiThreadCaller&) = delete;
 
-  // Runs `operation` on the GUI thread; true when it ran, false when the
-  // closing switch was thrown first (from another thread).
-  bool run(std::function<void()> operation);
+  void setSliceHooks(Operation beginSlice, Operation endSlice);
+
+  bool onGuiThread() const;
+
+  // Queues `operation` without waiting for it; false when the closing switch
+  // was thrown first (from another thread).
+  bool post(Operation operation);
+
+  // Runs `operation` on the GUI thread after everything posted before it and
+  // waits for it; true when it ran, false when the closing switch came first.
+  bool run(Operation operation);
 
   // As run(), returning the operation's result or `fallback` when it did not run.
   template <class Result>
@@ -47,6 +69,9 @@ class GuiThreadCaller {
 
  private:
   struct State;
+
+  bool enqueue(Operation operation);
+  void applySlice();
 
   QObject* context_;
   std::shared_ptr<State> state_;

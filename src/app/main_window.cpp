@@ -21,6 +21,8 @@ MainWindow::MainWindow(QWidget* parent)
               Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       caller_(this) {
+  caller_.setSliceHooks([this] { songModel_->holdInsertions(); },
+                        [this] { songModel_->releaseInsertions(); });
   setWindowTitle(QStringLiteral("Mernalt Lirvane"));
   // Until the window manager tells its frame size the client area takes the
   // whole outer size; fitFrameOnce() corrects it once the frame is known.
@@ -161,11 +163,14 @@ Text MainWindow::numberBoxText() {
 }
 
 void MainWindow::setStatusPartText(int part, const Text& text) {
-  caller_.run([this, part, text] { statusBar_->setPartText(part, toQString(text)); });
+  caller_.post([this, part, text] { statusBar_->setPartText(part, toQString(text)); });
 }
 
 int MainWindow::rowCount() {
-  return caller_.call<int>([this] { return songModel_->rowCount(); }, 0);
+  if (caller_.onGuiThread()) return songModel_->size();
+  const int rows = caller_.call<int>([this] { return songModel_->size(); }, 0);
+  rows_.knowCount(rows);
+  return rows;
 }
 
 int MainWindow::selectedRow() {
@@ -173,18 +178,39 @@ int MainWindow::selectedRow() {
 }
 
 Text MainWindow::cellText(int row, int column) {
-  return caller_.call<Text>([this, row, column] { return songModel_->cellText(row, column); },
-                            Text());
+  return caller_.call<Text>(
+      [this, row, column] { return songModel_->cellText(rows_.actual(row), column); }, Text());
 }
 
 int MainWindow::appendRow() {
-  return caller_.call<int>([this] { return songModel_->appendRow(); }, -1);
+  if (caller_.onGuiThread()) return songModel_->appendRow();
+  const std::optional<int> predicted = rows_.predictAppend();
+  if (!predicted) {
+    // The count is not known yet: learn it from this one append.
+    const int row = caller_.call<int>([this] { return songModel_->appendRow(); }, -1);
+    if (row >= 0) rows_.knowCount(row + 1);
+    return row;
+  }
+  const bool posted = caller_.post([this, row = *predicted] {
+    rows_.applied(row, songModel_->appendRow());
+  });
+  return posted ? *predicted : -1;
 }
 
 void MainWindow::setCellText(int row, int column, const Text& text) {
-  caller_.run([this, row, column, text] { songModel_->setCellText(row, column, text); });
+  caller_.post([this, row, column, text] {
+    songModel_->setCellText(rows_.actual(row), column, text);
+  });
 }
 
 void MainWindow::deleteAllRows() {
-  caller_.run([this] { songModel_->deleteAllRows(); });
+  if (caller_.onGuiThread()) {
+    songModel_->deleteAllRows();
+    return;
+  }
+  rows_.knowCount(0);
+  caller_.post([this] {
+    songModel_->deleteAllRows();
+    rows_.clear();
+  });
 }

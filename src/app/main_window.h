@@ -6,7 +6,9 @@
 // control; Enter and F1 mean nothing at window level.
 //
 // PlaylistView operations may be called from any thread (see
-// GuiThreadCaller). Closing the window throws the closing switch
+// GuiThreadCaller). From a worker, writes are queued without waiting and
+// applied in order; appendRow then answers the index the row will have (see
+// RowPrediction); reads wait for everything queued before them. Closing the window throws the closing switch
 // (closeControls()) before emitting closing(), so that whoever owns a fetch
 // worker can stop and join it from a slot on closing() without deadlocking.
 #pragma once
@@ -14,6 +16,7 @@
 #include <QWidget>
 
 #include "app/gui_thread_caller.h"
+#include "app/row_prediction.h"
 #include "playlist/playlist_view.h"
 
 class QLabel;
@@ -79,6 +82,7 @@ class MainWindow : public QWidget, public PlaylistView {
   void fitFrameOnce();
 
   GuiThreadCaller caller_;
+  RowPrediction rows_;
   QLabel* titleLabel_ = nullptr;
   QLabel* numberLabel_ = nullptr;
   StatusBar* statusBar_ = nullptr;

@@ -5,7 +5,19 @@
 SongListModel::SongListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 int SongListModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+  return parent.isValid() ? 0 : announced_;
+}
+
+int SongListModel::size() const { return static_cast<int>(rows_.size()); }
+
+void SongListModel::holdInsertions() { holding_ = true; }
+
+void SongListModel::releaseInsertions() {
+  holding_ = false;
+  if (size() == announced_) return;
+  beginInsertRows({}, announced_, size() - 1);
+  announced_ = size();
+  endInsertRows();
 }
 
 int SongListModel::columnCount(const QModelIndex& parent) const {
@@ -44,9 +56,14 @@ Qt::ItemFlags SongListModel::flags(const QModelIndex& index) const {
 }
 
 int SongListModel::appendRow() {
-  const int row = static_cast<int>(rows_.size());
+  const int row = size();
+  if (holding_) {
+    rows_.emplace_back();
+    return row;
+  }
   beginInsertRows({}, row, row);
   rows_.emplace_back();
+  announced_ = size();
   endInsertRows();
   return row;
 }
@@ -54,6 +71,7 @@ int SongListModel::appendRow() {
 void SongListModel::setCellText(int row, int column, const Text& text) {
   if (!isCell(row, column)) return;
   rows_[static_cast<size_t>(row)][static_cast<size_t>(column)] = text;
+  if (row >= announced_) return;  // the views will read it when told of the row
   const QModelIndex changed = index(row, column);
   emit dataChanged(changed, changed, {Qt::DisplayRole});
 }
@@ -64,11 +82,15 @@ Text SongListModel::cellText(int row, int column) const {
 }
 
 void SongListModel::deleteAllRows() {
-  if (rows_.empty()) return;
+  if (announced_ == 0) {
+    rows_.clear();
+    return;
+  }
   // A removal rather than a reset: a reset would also rebuild the header's
   // sections and lose the column widths.
-  beginRemoveRows({}, 0, static_cast<int>(rows_.size()) - 1);
+  beginRemoveRows({}, 0, announced_ - 1);
   rows_.clear();
+  announced_ = 0;
   endRemoveRows();
 }
 

@@ -3,6 +3,11 @@
 // Rows live in one vector so that a fetch can append many thousands quickly.
 // Cells keep the exact Text they were given; conversion for display happens
 // only for the cells that are painted.
+//
+// Between holdInsertions() and releaseInsertions() appended rows are kept
+// back from the views and then announced in one go: the views lay out once
+// per batch instead of once per row. rowCount() is what the views have been
+// told; size() and the cell operations see every row.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -25,6 +30,12 @@ class SongListModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+  // Every row, also those not yet announced to the views.
+  int size() const;
+
+  void holdInsertions();
+  void releaseInsertions();
+
   // Adds a row of empty cells after the last and returns its index.
   int appendRow();
   // A missing row or column is ignored by writes and reads as "".
@@ -36,4 +47,6 @@ class SongListModel : public QAbstractTableModel {
   bool isCell(int row, int column) const;
 
   std::vector<std::array<Text, kColumnCount>> rows_;
+  int announced_ = 0;  // rows the views know of
+  bool holding_ = false;
 };

@@ -3,6 +3,8 @@
 #include <unicode/ucnv.h>
 #include <unicode/ustring.h>
 
+#include <bit>
+
 namespace {
 
 // ICU converters are not thread-safe; one per thread, opened on first use.
@@ -16,53 +18,100 @@ UConverter* gbkConverter() {
   return converter.getAlias();
 }
 
-std::u16string decode(std::string_view gbk, std::vector<std::int32_t>* byteOffsets) {
+std::u16string decode(std::string_view gbk) {
   std::u16string out;
   UConverter* converter = gbkConverter();
-  if (converter == nullptr || gbk.empty()) {
-    if (byteOffsets != nullptr) byteOffsets->assign(1, static_cast<std::int32_t>(gbk.size()));
-    return out;
-  }
-
-  // GBK never yields more UTF-16 units than it has bytes; the loop below
-  // still grows the buffers should a converter ever do so.
-  out.resize(gbk.size() + 8);
-  if (byteOffsets != nullptr) byteOffsets->resize(out.size());
-
-  const char* source = gbk.data();
-  const char* const sourceEnd = source + gbk.size();
-  std::size_t written = 0;
-  for (;;) {
-    const auto consumedBefore = static_cast<std::int32_t>(source - gbk.data());
-    char16_t* target = out.data() + written;
-    std::int32_t* offsets = byteOffsets != nullptr ? byteOffsets->data() + written : nullptr;
+  if (converter == nullptr || gbk.empty()) return out;
+  // GBK never yields more UTF-16 units than it has bytes; should a converter
+  // ever do so, ICU says how many and the second round fits.
+  out.resize(gbk.size() + 1);
+  for (int round = 0; round < 2; ++round) {
     UErrorCode status = U_ZERO_ERROR;
-    ucnv_toUnicode(converter, &target, out.data() + out.size(), &source, sourceEnd, offsets,
-                   /*flush=*/true, &status);
-    const std::size_t produced = static_cast<std::size_t>(target - out.data()) - written;
-    if (offsets != nullptr && consumedBefore != 0) {
-      for (std::size_t k = 0; k < produced; ++k) offsets[k] += consumedBefore;
+    const std::int32_t length =
+        ucnv_toUChars(converter, out.data(), static_cast<std::int32_t>(out.size()), gbk.data(),
+                      static_cast<std::int32_t>(gbk.size()), &status);
+    if (U_SUCCESS(status)) {
+      out.resize(static_cast<std::size_t>(length));
+      return out;
     }
-    written += produced;
     if (status != U_BUFFER_OVERFLOW_ERROR) break;
-    out.resize(out.size() * 2);
-    if (byteOffsets != nullptr) byteOffsets->resize(out.size());
+    out.resize(static_cast<std::size_t>(length) + 1);
   }
-
-  out.resize(written);
-  if (byteOffsets != nullptr) {
-    byteOffsets->resize(written);
-    byteOffsets->push_back(static_cast<std::int32_t>(gbk.size()));
-  }
-  return out;
+  return std::u16string();
 }
 
 }  // namespace
 
-std::u16string gbkToUtf16(std::string_view gbk) { return decode(gbk, nullptr); }
+std::u16string gbkToUtf16(std::string_view gbk) { return decode(gbk); }
 
-std::u16string gbkToUtf16(std::string_view gbk, std::vector<std::int32_t>& byteOffsets) {
-  return decode(gbk, &byteOffsets);
+DecodedGbk::DecodedGbk(std::string_view gbk) : size_(static_cast<std::int32_t>(gbk.size())) {
+  UConverter* converter = gbkConverter();
+  if (converter != nullptr && !gbk.empty()) decodeAll(converter, gbk);
+  if (!offsets_.empty()) offsets_.push_back(size_);
+  blockStart_.push_back(size_);  // for the end position when it starts a block
+}
+
+void DecodedGbk::decodeAll(UConverter* converter, std::string_view gbk) {
+  utf16_.reserve(gbk.size());  // GBK never yields more units than it has bytes
+  twoByte_.reserve(gbk.size() / kBlock + 1);
+  blockStart_.reserve(gbk.size() / kBlock + 2);
+
+  // Decoded a piece at a time, so that the per-unit offsets ICU reports are
+  // only ever held for one piece; each unit's width is known once the next
+  // unit's offset is, so the last unit of a piece waits for the next piece.
+  constexpr std::size_t kPiece = 1 << 15;
+  std::vector<char16_t> piece(kPiece);
+  std::vector<std::int32_t> starts(kPiece);
+  const char* source = gbk.data();
+  const char* const sourceEnd = source + gbk.size();
+  std::int32_t pending = -1;  // start of the unit whose width is not known yet
+  for (;;) {
+    const auto consumedBefore = static_cast<std::int32_t>(source - gbk.data());
+    char16_t* target = piece.data();
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_toUnicode(converter, &target, piece.data() + piece.size(), &source, sourceEnd,
+                   starts.data(), /*flush=*/true, &status);
+    const auto produced = static_cast<std::size_t>(target - piece.data());
+    utf16_.append(piece.data(), produced);
+    for (std::size_t k = 0; k < produced; ++k) {
+      const std::int32_t start = starts[k] + consumedBefore;
+      if (pending >= 0) addUnit(pending, start - pending);
+      pending = start;
+    }
+    if (status != U_BUFFER_OVERFLOW_ERROR) break;
+  }
+  if (pending >= 0) addUnit(pending, size_ - pending);
+}
+
+inline void DecodedGbk::addUnit(std::int32_t start, std::int32_t width) {
+  if ((width == 1 || width == 2) && offsets_.empty()) [[likely]] {
+    const std::size_t within = units_ % kBlock;
+    if (within == 0) {
+      blockStart_.push_back(start);
+      twoByte_.push_back(0);
+    }
+    twoByte_.back() |= static_cast<std::uint64_t>(width - 1) << within;
+    ++units_;
+    return;
+  }
+  // Not one or two bytes: keep an offset per unit from here on.
+  if (offsets_.empty()) {
+    std::vector<std::int32_t> earlier(units_);
+    for (std::size_t unit = 0; unit < units_; ++unit) earlier[unit] = byteOffset(unit);
+    offsets_ = std::move(earlier);
+  }
+  offsets_.push_back(start);
+  ++units_;
+}
+
+std::int32_t DecodedGbk::byteOffset(std::size_t unit) const {
+  if (!offsets_.empty()) return offsets_[unit];
+  if (unit >= units_) return size_;
+  const std::size_t block = unit / kBlock;
+  const std::size_t within = unit % kBlock;
+  const std::uint64_t before = within == 0 ? 0 : twoByte_[block] & ((std::uint64_t{1} << within) - 1);
+  return blockStart_[block] + static_cast<std::int32_t>(within) +
+         static_cast<std::int32_t>(std::popcount(before));
 }
 
 Text utf16ToGbk(std::u16string_view utf16) {

@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -46,6 +47,7 @@ struct Transfer {
 
   const HttpLimits& limits;
   const std::atomic<bool>* cancel;
+  CURL* easy = nullptr;
   Bytes body;
   Clock::time_point lastByteAt = Clock::now();
   std::optional<HttpOutcome> stoppedBy;  // set when we end the transfer ourselves
@@ -69,6 +71,16 @@ std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) 
   if (n > transfer.limits.maxBodyBytes - transfer.body.size()) {
     transfer.stoppedBy = HttpOutcome::kTooLarge;
     return 0;  // anything but n makes libcurl end the transfer
+  }
+  if (transfer.body.empty()) {
+    // One allocation for the whole body when its length is announced, rather
+    // than a run of doublings that would briefly need twice the memory.
+    curl_off_t announced = -1;
+    if (curl_easy_getinfo(transfer.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) ==
+            CURLE_OK &&
+        announced > 0 && static_cast<std::uint64_t>(announced) <= transfer.limits.maxBodyBytes) {
+      transfer.body.reserve(static_cast<std::size_t>(announced));
+    }
   }
   transfer.body.insert(transfer.body.end(), data, data + n);
   return n;
@@ -189,6 +201,7 @@ HttpResponse getUrlBytes(const Text& url, const HttpLimits& limits,
       if (longer == nullptr) headers.reset();
     }
   }
+  transfer.easy = easy.get();
   if (!easy || !multi || !headers || !configure(easy.get(), *address, headers.get(), transfer) ||
       curl_multi_add_handle(multi.get(), easy.get()) != CURLM_OK) {
     response.outcome = HttpOutcome::kBroken;

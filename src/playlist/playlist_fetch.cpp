@@ -86,14 +86,16 @@ void fetchPlaylist(PlaylistView& view, RegexObject& regex, const FetchSettings& 
   if (cancel) return;
   view.setStatusPartText(0, w.fetching);
   const Text url = settings.urlPrefix + percentEncoded(trimBlanks(view.numberBoxText()));
-  const HttpResponse response = getUrlBytes(url, settings.http, &cancel);
-  if (cancel) return;
-
-  if (const std::optional<Text> reason = failureReason(response)) {
-    closingStatus(w.failed + *reason);
-    return;
-  }
-  const Text page = bytesToText(response.body);
+  Text page;
+  {
+    const HttpResponse response = getUrlBytes(url, settings.http, &cancel);
+    if (cancel) return;
+    if (const std::optional<Text> reason = failureReason(response)) {
+      closingStatus(w.failed + *reason);
+      return;
+    }
+    page = bytesToText(response.body);
+  }  // the body goes here: a large playlist is not held twice
   if (page.empty()) {
     closingStatus(w.done + "0");
     return;
@@ -101,7 +103,7 @@ void fetchPlaylist(PlaylistView& view, RegexObject& regex, const FetchSettings& 
 
   // The pattern runs before the list is emptied, so that a document that
   // trips the engine's limits leaves the user's list as it was.
-  if (!regex.create(Text(kPlaylistPattern), page) &&
+  if (!regex.create(Text(kPlaylistPattern), std::move(page)) &&
       regex.status() == RegexStatus::kLimitExceeded) {
     closingStatus(w.failed + w.parseLimit);
     return;

@@ -2,9 +2,10 @@
 //
 // The main window implements it. Every operation may be called from any
 // thread; one called from another thread is carried out on the window's
-// thread and returns once applied, so a caller's operations take effect in
-// the order it makes them. Once the window is closing, calls from other
-// threads return at once without touching it (reads give "" / 0 / -1).
+// thread, and a caller's operations take effect in the order it makes them.
+// Writes may return before they are applied; reads wait for the caller's
+// earlier writes and see their effect. Once the window is closing, calls from
+// other threads return at once without touching it (reads give "" / 0 / -1).
 #pragma once
 
 #include "common/text.h"

@@ -87,7 +87,7 @@ RegexObject& RegexObject::operator=(const RegexObject&) = default;
 RegexObject::RegexObject(RegexObject&&) noexcept = default;
 RegexObject& RegexObject::operator=(RegexObject&&) noexcept = default;
 
-bool RegexObject::create(const Text& pattern, const Text& text, std::optional<bool> caseSensitive,
+bool RegexObject::create(const Text& pattern, Text text, std::optional<bool> caseSensitive,
                          std::optional<bool> multiline, std::optional<bool> global,
                          std::optional<bool> replaceQuoteMarker) {
   compiled_.reset();
@@ -96,11 +96,11 @@ bool RegexObject::create(const Text& pattern, const Text& text, std::optional<bo
   global_ = global.value_or(true);
   patternText_ = replaceQuoteMarker.value_or(false) ? replaceQuoteMarkers(pattern) : pattern;
   hasPattern_ = true;
-  searchedText_ = text;
+  searchedText_ = std::move(text);
   status_ = RegexStatus::kOk;
 
   // Byte offsets are kept as int32; larger texts are not searched.
-  if (text.size() >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+  if (searchedText_.size() >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
     return fail(RegexStatus::kSearchFailed);
   }
 
@@ -122,8 +122,8 @@ bool RegexObject::create(const Text& pattern, const Text& text, std::optional<bo
   pcre2_jit_compile(compiled->code.get(), PCRE2_JIT_COMPLETE);  // falls back to the interpreter
   pcre2_pattern_info(compiled->code.get(), PCRE2_INFO_CAPTURECOUNT, &compiled->captureCount);
 
-  std::vector<std::int32_t> byteOffsets;
-  const std::u16string subject = gbkToUtf16(text, byteOffsets);
+  const DecodedGbk decoded(searchedText_);
+  const std::u16string_view subject = decoded.utf16();
   MatchDataPtr matchData(pcre2_match_data_create_from_pattern(compiled->code.get(), nullptr),
                          &pcre2_match_data_free);
   const MatchContextPtr matchContext = makeMatchContext(matchLimit_);
@@ -153,7 +153,7 @@ bool RegexObject::create(const Text& pattern, const Text& text, std::optional<bo
       if (begin == PCRE2_UNSET) {
         spans_.push_back(Span{});
       } else {
-        spans_.push_back(Span{byteOffsets[begin], byteOffsets[end]});
+        spans_.push_back(Span{decoded.byteOffset(begin), decoded.byteOffset(end)});
       }
     }
     if (!global_) break;

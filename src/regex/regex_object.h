@@ -58,8 +58,9 @@ class RegexObject {
   // Compiles `pattern` and finds its matches in `text`, replacing whatever an
   // earlier call left. Returns true when the pattern ran over the text, also
   // when nothing matched; false when it does not compile or could not run.
-  // `text` is kept as the searched text in every case.
-  bool create(const Text& pattern, const Text& text,
+  // `text` is kept as the searched text in every case (pass it by move to
+  // spare a copy of a large text).
+  bool create(const Text& pattern, Text text,
               std::optional<bool> caseSensitive = std::nullopt,
               std::optional<bool> multiline = std::nullopt,
               std::optional<bool> global = std::nullopt,

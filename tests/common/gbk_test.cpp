@@ -32,18 +32,39 @@ TEST(Gbk, InvalidBytesDecodeToReplacementCharacters) {
   }
 }
 
-TEST(Gbk, OffsetsMapEveryUnitToItsBytes) {
-  const Text gbk = "a\xBA\xC5" "b\x81";  // a, 号, b, dangling lead byte
+std::vector<std::int32_t> allOffsets(const DecodedGbk& decoded) {
   std::vector<std::int32_t> offsets;
-  const std::u16string utf16 = gbkToUtf16(gbk, offsets);
-  ASSERT_EQ(utf16.size(), 4u);
-  EXPECT_EQ(offsets, (std::vector<std::int32_t>{0, 1, 3, 4, 5}));
+  for (std::size_t unit = 0; unit <= decoded.utf16().size(); ++unit) {
+    offsets.push_back(decoded.byteOffset(unit));
+  }
+  return offsets;
 }
 
-TEST(Gbk, EmptyInputGivesEmptyOutputAndOneOffset) {
-  std::vector<std::int32_t> offsets;
-  EXPECT_TRUE(gbkToUtf16("", offsets).empty());
-  EXPECT_EQ(offsets, std::vector<std::int32_t>{0});
+TEST(DecodedGbk, MapsEveryUnitToItsBytes) {
+  const DecodedGbk decoded("a\xBA\xC5" "b\x81");  // a, 号, b, dangling lead byte
+  EXPECT_EQ(decoded.utf16(), u"a号b\uFFFD");
+  EXPECT_EQ(allOffsets(decoded), (std::vector<std::int32_t>{0, 1, 3, 4, 5}));
+}
+
+TEST(DecodedGbk, MapsAcrossBlocksAndPieces) {
+  // Long enough for many 64-unit blocks and several decoding pieces, with
+  // one- and two-byte characters mixed unevenly.
+  Text gbk;
+  std::vector<std::int32_t> expected;
+  for (int i = 0; i < 50000; ++i) {
+    expected.push_back(static_cast<std::int32_t>(gbk.size()));
+    gbk += i % 3 == 0 ? Text("\xBA\xC5") : Text(1, static_cast<char>('a' + i % 26));
+  }
+  expected.push_back(static_cast<std::int32_t>(gbk.size()));
+  const DecodedGbk decoded(gbk);
+  EXPECT_EQ(decoded.utf16(), gbkToUtf16(gbk));
+  EXPECT_EQ(allOffsets(decoded), expected);
+}
+
+TEST(DecodedGbk, EmptyTextHasOnePosition) {
+  const DecodedGbk decoded("");
+  EXPECT_TRUE(decoded.utf16().empty());
+  EXPECT_EQ(decoded.byteOffset(0), 0);
   EXPECT_TRUE(utf16ToGbk(u"").empty());
 }
 
