@@ -63,18 +63,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check(bytes.substr(0, text.size()) == text);
 
   const std::u16string utf16 = gbkToUtf16(bytes);
-  const DecodedGbk decoded(bytes);
-  check(decoded.utf16() == utf16);
-  check(decoded.byteOffset(0) == 0);
-  check(decoded.byteOffset(utf16.size()) == static_cast<std::int32_t>(size));
-  // Each unit covers the bytes that decode to it alone.
-  for (std::size_t unit = 0; unit < utf16.size(); ++unit) {
-    const std::int32_t begin = decoded.byteOffset(unit);
-    const std::int32_t end = decoded.byteOffset(unit + 1);
-    check(begin < end);
-    check(gbkToUtf16(bytes.substr(static_cast<std::size_t>(begin),
-                                  static_cast<std::size_t>(end - begin))) ==
-          utf16.substr(unit, 1));
+  const std::vector<std::int32_t> offsets = gbkUnitOffsets(bytes);
+  check(offsets.size() == utf16.size() + 1);
+  check(offsets.back() == static_cast<std::int32_t>(size));
+  // The cursor's walk splits the text exactly as the decoder does.
+  GbkCursor cursor(bytes);
+  check(cursor.unitCount() == utf16.size());
+  for (std::size_t unit = 0; unit < offsets.size(); ++unit) {
+    check(cursor.advanceTo(unit) == offsets[unit]);
+    if (unit > 0) check(offsets[unit - 1] < offsets[unit]);
   }
 
   // Whatever GBK can hold comes back unchanged from a second round trip.

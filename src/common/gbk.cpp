@@ -3,7 +3,7 @@
 #include <unicode/ucnv.h>
 #include <unicode/ustring.h>
 
-#include <bit>
+#include <cstring>
 
 namespace {
 
@@ -44,74 +44,56 @@ std::u16string decode(std::string_view gbk) {
 
 std::u16string gbkToUtf16(std::string_view gbk) { return decode(gbk); }
 
-DecodedGbk::DecodedGbk(std::string_view gbk) : size_(static_cast<std::int32_t>(gbk.size())) {
+std::vector<std::int32_t> gbkUnitOffsets(std::string_view gbk) {
+  std::vector<std::int32_t> offsets(gbk.size() + 1);
   UConverter* converter = gbkConverter();
-  if (converter != nullptr && !gbk.empty()) decodeAll(converter, gbk);
-  if (!offsets_.empty()) offsets_.push_back(size_);
-  blockStart_.push_back(size_);  // for the end position when it starts a block
-}
-
-void DecodedGbk::decodeAll(UConverter* converter, std::string_view gbk) {
-  utf16_.reserve(gbk.size());  // GBK never yields more units than it has bytes
-  twoByte_.reserve(gbk.size() / kBlock + 1);
-  blockStart_.reserve(gbk.size() / kBlock + 2);
-
-  // Decoded a piece at a time, so that the per-unit offsets ICU reports are
-  // only ever held for one piece; each unit's width is known once the next
-  // unit's offset is, so the last unit of a piece waits for the next piece.
-  constexpr std::size_t kPiece = 1 << 15;
-  std::vector<char16_t> piece(kPiece);
-  std::vector<std::int32_t> starts(kPiece);
-  const char* source = gbk.data();
-  const char* const sourceEnd = source + gbk.size();
-  std::int32_t pending = -1;  // start of the unit whose width is not known yet
-  for (;;) {
-    const auto consumedBefore = static_cast<std::int32_t>(source - gbk.data());
-    char16_t* target = piece.data();
+  std::size_t units = 0;
+  if (converter != nullptr && !gbk.empty()) {
+    // GBK never yields more units than bytes, so one call fills it.
+    std::u16string scratch(gbk.size() + 1, u'\0');
+    char16_t* target = scratch.data();
+    const char* source = gbk.data();
     UErrorCode status = U_ZERO_ERROR;
-    ucnv_toUnicode(converter, &target, piece.data() + piece.size(), &source, sourceEnd,
-                   starts.data(), /*flush=*/true, &status);
-    const auto produced = static_cast<std::size_t>(target - piece.data());
-    utf16_.append(piece.data(), produced);
-    for (std::size_t k = 0; k < produced; ++k) {
-      const std::int32_t start = starts[k] + consumedBefore;
-      if (pending >= 0) addUnit(pending, start - pending);
-      pending = start;
-    }
-    if (status != U_BUFFER_OVERFLOW_ERROR) break;
+    ucnv_toUnicode(converter, &target, scratch.data() + scratch.size(), &source,
+                   gbk.data() + gbk.size(), offsets.data(), /*flush=*/true, &status);
+    units = static_cast<std::size_t>(target - scratch.data());
   }
-  if (pending >= 0) addUnit(pending, size_ - pending);
+  offsets.resize(units);
+  offsets.push_back(static_cast<std::int32_t>(gbk.size()));
+  return offsets;
 }
 
-inline void DecodedGbk::addUnit(std::int32_t start, std::int32_t width) {
-  if ((width == 1 || width == 2) && offsets_.empty()) [[likely]] {
-    const std::size_t within = units_ % kBlock;
-    if (within == 0) {
-      blockStart_.push_back(start);
-      twoByte_.push_back(0);
-    }
-    twoByte_.back() |= static_cast<std::uint64_t>(width - 1) << within;
-    ++units_;
-    return;
-  }
-  // Not one or two bytes: keep an offset per unit from here on.
-  if (offsets_.empty()) {
-    std::vector<std::int32_t> earlier(units_);
-    for (std::size_t unit = 0; unit < units_; ++unit) earlier[unit] = byteOffset(unit);
-    offsets_ = std::move(earlier);
-  }
-  offsets_.push_back(start);
-  ++units_;
+std::size_t GbkCursor::widthAt(std::size_t byte) const {
+  const auto lead = static_cast<unsigned char>(gbk_[byte]);
+  if (lead < 0x81 || lead == 0xFF || byte + 1 >= gbk_.size()) return 1;
+  const auto trail = static_cast<unsigned char>(gbk_[byte + 1]);
+  const bool isTrail = (trail >= 0x40 && trail <= 0x7E) || (trail >= 0x80 && trail <= 0xFE);
+  return isTrail ? 2 : 1;
 }
 
-std::int32_t DecodedGbk::byteOffset(std::size_t unit) const {
-  if (!offsets_.empty()) return offsets_[unit];
-  if (unit >= units_) return size_;
-  const std::size_t block = unit / kBlock;
-  const std::size_t within = unit % kBlock;
-  const std::uint64_t before = within == 0 ? 0 : twoByte_[block] & ((std::uint64_t{1} << within) - 1);
-  return blockStart_[block] + static_cast<std::int32_t>(within) +
-         static_cast<std::int32_t>(std::popcount(before));
+std::int32_t GbkCursor::advanceTo(std::size_t unit) {
+  const std::size_t size = gbk_.size();
+  while (unit_ < unit && byte_ < size) {
+    // Eight ASCII bytes at a time: the common case in markup and addresses.
+    if (unit - unit_ >= 8 && size - byte_ >= 8) {
+      std::uint64_t eight;
+      std::memcpy(&eight, gbk_.data() + byte_, 8);
+      if ((eight & 0x8080808080808080ull) == 0) {
+        unit_ += 8;
+        byte_ += 8;
+        continue;
+      }
+    }
+    byte_ += widthAt(byte_);
+    ++unit_;
+  }
+  return static_cast<std::int32_t>(byte_ < size ? byte_ : size);
+}
+
+std::size_t GbkCursor::unitCount() const {
+  GbkCursor walk(gbk_);
+  walk.advanceTo(static_cast<std::size_t>(-1));
+  return walk.unit_;
 }
 
 Text utf16ToGbk(std::u16string_view utf16) {

@@ -10,37 +10,36 @@
 
 #include "common/text.h"
 
-struct UConverter;
-
 // Decodes GBK. Invalid byte sequences decode to U+FFFD; nothing fails.
 std::u16string gbkToUtf16(std::string_view gbk);
 
-// The UTF-16 decoding of a GBK text, with a map from UTF-16 positions back to
-// byte offsets in the text, so that a range [a, b) of UTF-16 units covers the
-// bytes [byteOffset(a), byteOffset(b)). As a GBK character is one or two
-// bytes, the map keeps one bit per unit (and an offset every 64 units)
-// rather than an offset per unit. Texts must be shorter than 2 GiB.
-class DecodedGbk {
+// Where each UTF-16 unit of a GBK text's decoding starts in the text: one
+// offset per unit and a final one equal to gbk.size(), as ICU reports them.
+// Exact for any bytes, but four bytes of memory per unit.
+std::vector<std::int32_t> gbkUnitOffsets(std::string_view gbk);
+
+// Walks a GBK text unit by unit without decoding it, by the structure of GBK:
+// a byte from 0x81 to 0xFE followed by a trail byte (0x40-0x7E, 0x80-0xFE)
+// decodes to one unit, every other byte to one unit of its own. That is how
+// the decoder splits any text, valid or not; unitCount() lets a caller check
+// the walk against an actual decoding before relying on it.
+class GbkCursor {
  public:
-  explicit DecodedGbk(std::string_view gbk);
+  explicit GbkCursor(std::string_view gbk) : gbk_(gbk) {}
 
-  std::u16string_view utf16() const { return utf16_; }
+  // Units in the whole text by this walk.
+  std::size_t unitCount() const;
 
-  // Byte offset of UTF-16 position `unit`, 0 <= unit <= utf16().size().
-  std::int32_t byteOffset(std::size_t unit) const;
+  // Moves forward to UTF-16 position `unit` (not behind the current one) and
+  // returns its byte offset; a position past the end gives gbk.size().
+  std::int32_t advanceTo(std::size_t unit);
 
  private:
-  static constexpr std::size_t kBlock = 64;
+  std::size_t widthAt(std::size_t byte) const;
 
-  void decodeAll(UConverter* converter, std::string_view gbk);
-  void addUnit(std::int32_t start, std::int32_t width);
-
-  std::u16string utf16_;
-  std::int32_t size_ = 0;
-  std::size_t units_ = 0;                // units whose width is recorded
-  std::vector<std::uint64_t> twoByte_;   // bit per unit: it came from two bytes
-  std::vector<std::int32_t> blockStart_; // byte offset of every kBlock-th unit
-  std::vector<std::int32_t> offsets_;    // offset per unit, used only if a unit was neither width
+  std::string_view gbk_;
+  std::size_t unit_ = 0;
+  std::size_t byte_ = 0;
 };
 
 // Encodes to GBK. Characters GBK cannot hold become its substitution byte.

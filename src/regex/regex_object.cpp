@@ -3,6 +3,7 @@
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
+#include <algorithm>
 #include <limits>
 
 #include "common/gbk.h"
@@ -78,6 +79,8 @@ std::u16string translateReplacement(std::u16string_view replacement) {
 struct RegexObject::Compiled {
   CodePtr code{nullptr, &pcre2_code_free};
   std::uint32_t captureCount = 0;
+  Text pattern;  // as compiled, with its options
+  std::uint32_t options = 0;
 };
 
 RegexObject::RegexObject() = default;
@@ -107,9 +110,26 @@ bool RegexObject::create(const Text& pattern, Text text, std::optional<bool> cas
   std::uint32_t options = PCRE2_UTF;
   if (!caseSensitive.value_or(false)) options |= PCRE2_CASELESS;
   if (multiline.value_or(true)) options |= PCRE2_MULTILINE;
+  std::shared_ptr<const Compiled> compiled = compile(options);
+  if (!compiled) return fail(RegexStatus::kBadPattern);
 
+  const std::u16string subject = gbkToUtf16(searchedText_);
+  if (const RegexStatus found = findMatches(*compiled, subject); found != RegexStatus::kOk) {
+    return fail(found);
+  }
+  toByteOffsets(subject.size());
+  compiled_ = std::move(compiled);
+  return true;
+}
+
+std::shared_ptr<const RegexObject::Compiled> RegexObject::compile(std::uint32_t options) {
+  // Compiling, and the JIT above all, costs more than a small search: a
+  // pattern run again with the same options reuses what was built for it.
+  if (lastCompiled_ && lastCompiled_->pattern == patternText_ && lastCompiled_->options == options) {
+    return lastCompiled_;
+  }
   CompileContextPtr context(pcre2_compile_context_create(nullptr), &pcre2_compile_context_free);
-  if (!context) return fail(RegexStatus::kSearchFailed);
+  if (!context) return nullptr;
   pcre2_set_newline(context.get(), PCRE2_NEWLINE_LF);  // the dot stops only at line feeds
 
   const std::u16string pattern16 = gbkToUtf16(patternText_);
@@ -118,23 +138,28 @@ bool RegexObject::create(const Text& pattern, Text text, std::optional<bool> cas
   auto compiled = std::make_shared<Compiled>();
   compiled->code.reset(pcre2_compile(codeUnits(pattern16), pattern16.size(), options, &errorCode,
                                      &errorOffset, context.get()));
-  if (!compiled->code) return fail(RegexStatus::kBadPattern);
+  if (!compiled->code) return nullptr;
   pcre2_jit_compile(compiled->code.get(), PCRE2_JIT_COMPLETE);  // falls back to the interpreter
   pcre2_pattern_info(compiled->code.get(), PCRE2_INFO_CAPTURECOUNT, &compiled->captureCount);
+  compiled->pattern = patternText_;
+  compiled->options = options;
+  lastCompiled_ = compiled;
+  return compiled;
+}
 
-  const DecodedGbk decoded(searchedText_);
-  const std::u16string_view subject = decoded.utf16();
-  MatchDataPtr matchData(pcre2_match_data_create_from_pattern(compiled->code.get(), nullptr),
+// Fills spans_ with every match, as positions in `subject` for now.
+RegexStatus RegexObject::findMatches(const Compiled& compiled, std::u16string_view subject) {
+  MatchDataPtr matchData(pcre2_match_data_create_from_pattern(compiled.code.get(), nullptr),
                          &pcre2_match_data_free);
   const MatchContextPtr matchContext = makeMatchContext(matchLimit_);
-  if (!matchData || !matchContext) return fail(RegexStatus::kSearchFailed);
+  if (!matchData || !matchContext) return RegexStatus::kSearchFailed;
 
-  const auto pairs = static_cast<std::int32_t>(compiled->captureCount + 1);
+  spansPerMatch_ = static_cast<std::int32_t>(compiled.captureCount + 1);
   const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(matchData.get());
   PCRE2_SIZE start = 0;
   std::uint32_t matchOptions = 0;
   while (start <= subject.size()) {
-    const int rc = pcre2_match(compiled->code.get(), codeUnits(subject), subject.size(), start,
+    const int rc = pcre2_match(compiled.code.get(), codeUnits(subject), subject.size(), start,
                                matchOptions | PCRE2_NO_UTF_CHECK, matchData.get(),
                                matchContext.get());
     if (rc == PCRE2_ERROR_NOMATCH) {
@@ -144,17 +169,13 @@ bool RegexObject::create(const Text& pattern, Text text, std::optional<bool> cas
       ++start;
       continue;
     }
-    if (rc < 0) {
-      return fail(isLimitError(rc) ? RegexStatus::kLimitExceeded : RegexStatus::kSearchFailed);
-    }
-    for (std::int32_t g = 0; g < pairs; ++g) {
+    if (rc < 0) return isLimitError(rc) ? RegexStatus::kLimitExceeded : RegexStatus::kSearchFailed;
+    for (std::int32_t g = 0; g < spansPerMatch_; ++g) {
       const PCRE2_SIZE begin = ovector[2 * g];
-      const PCRE2_SIZE end = ovector[2 * g + 1];
-      if (begin == PCRE2_UNSET) {
-        spans_.push_back(Span{});
-      } else {
-        spans_.push_back(Span{decoded.byteOffset(begin), decoded.byteOffset(end)});
-      }
+      spans_.push_back(begin == PCRE2_UNSET
+                           ? Span{}
+                           : Span{static_cast<std::int32_t>(begin),
+                                  static_cast<std::int32_t>(ovector[2 * g + 1])});
     }
     if (!global_) break;
     // After an empty match, look for a non-empty one at the same place first,
@@ -162,10 +183,42 @@ bool RegexObject::create(const Text& pattern, Text text, std::optional<bool> cas
     start = ovector[1];
     matchOptions = ovector[0] == ovector[1] ? PCRE2_NOTEMPTY_ATSTART | PCRE2_ANCHORED : 0;
   }
+  return RegexStatus::kOk;
+}
 
-  spansPerMatch_ = pairs;
-  compiled_ = std::move(compiled);
-  return true;
+// Turns the UTF-16 positions in spans_ into byte offsets in searchedText_.
+void RegexObject::toByteOffsets(std::size_t subjectUnits) {
+  GbkCursor cursor(searchedText_);
+  if (cursor.unitCount() != subjectUnits) {
+    // The walk disagrees with the decoder: take the decoder's own offsets.
+    const std::vector<std::int32_t> offsets = gbkUnitOffsets(searchedText_);
+    for (Span& s : spans_) {
+      if (s.begin >= 0) s = Span{offsets[static_cast<std::size_t>(s.begin)],
+                                 offsets[static_cast<std::size_t>(s.end)]};
+    }
+    return;
+  }
+  // One forward walk over the text serves every position once they are in
+  // order: a match's start, its groups' ends in turn, then its end.
+  std::vector<std::int32_t*> positions;
+  positions.reserve(spans_.size() * 2);
+  const auto perMatch = static_cast<std::size_t>(spansPerMatch_);
+  for (std::size_t first = 0; first < spans_.size(); first += perMatch) {
+    positions.push_back(&spans_[first].begin);
+    for (std::size_t g = 1; g < perMatch; ++g) {
+      if (spans_[first + g].begin < 0) continue;
+      positions.push_back(&spans_[first + g].begin);
+      positions.push_back(&spans_[first + g].end);
+    }
+    positions.push_back(&spans_[first].end);
+  }
+  const auto byValue = [](const std::int32_t* a, const std::int32_t* b) { return *a < *b; };
+  if (!std::is_sorted(positions.begin(), positions.end(), byValue)) {
+    std::stable_sort(positions.begin(), positions.end(), byValue);  // nested groups, lookbehind
+  }
+  for (std::int32_t* position : positions) {
+    *position = cursor.advanceTo(static_cast<std::size_t>(*position));
+  }
 }
 
 bool RegexObject::fail(RegexStatus status) {

@@ -32,6 +32,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "common/text.h"
@@ -110,11 +111,15 @@ class RegexObject {
     std::int32_t end = -1;
   };
 
+  std::shared_ptr<const Compiled> compile(std::uint32_t options);
+  RegexStatus findMatches(const Compiled& compiled, std::u16string_view subject);
+  void toByteOffsets(std::size_t subjectUnits);
   bool fail(RegexStatus status);
   const Span* span(std::int32_t matchIndex, std::int32_t group) const;
   Text spanText(const Span* found, std::int32_t* position) const;
 
-  std::shared_ptr<const Compiled> compiled_;  // null before `create` and when it failed
+  std::shared_ptr<const Compiled> compiled_;      // null before `create` and when it failed
+  std::shared_ptr<const Compiled> lastCompiled_;  // the last pattern built, kept for reuse
   Text patternText_;
   bool hasPattern_ = false;
   bool global_ = true;

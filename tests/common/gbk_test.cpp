@@ -32,40 +32,48 @@ TEST(Gbk, InvalidBytesDecodeToReplacementCharacters) {
   }
 }
 
-std::vector<std::int32_t> allOffsets(const DecodedGbk& decoded) {
+std::vector<std::int32_t> walkedOffsets(std::string_view gbk) {
+  GbkCursor cursor(gbk);
   std::vector<std::int32_t> offsets;
-  for (std::size_t unit = 0; unit <= decoded.utf16().size(); ++unit) {
-    offsets.push_back(decoded.byteOffset(unit));
-  }
+  for (std::size_t unit = 0; unit <= cursor.unitCount(); ++unit) offsets.push_back(cursor.advanceTo(unit));
   return offsets;
 }
 
-TEST(DecodedGbk, MapsEveryUnitToItsBytes) {
-  const DecodedGbk decoded("a\xBA\xC5" "b\x81");  // a, 号, b, dangling lead byte
-  EXPECT_EQ(decoded.utf16(), u"a号b\uFFFD");
-  EXPECT_EQ(allOffsets(decoded), (std::vector<std::int32_t>{0, 1, 3, 4, 5}));
-}
-
-TEST(DecodedGbk, MapsAcrossBlocksAndPieces) {
-  // Long enough for many 64-unit blocks and several decoding pieces, with
-  // one- and two-byte characters mixed unevenly.
-  Text gbk;
-  std::vector<std::int32_t> expected;
-  for (int i = 0; i < 50000; ++i) {
-    expected.push_back(static_cast<std::int32_t>(gbk.size()));
-    gbk += i % 3 == 0 ? Text("\xBA\xC5") : Text(1, static_cast<char>('a' + i % 26));
+// The walk must split a text exactly as the decoder does, valid or not.
+TEST(GbkCursor, AgreesWithTheDecoder) {
+  struct Case {
+    const char* name;
+    Text gbk;
+    std::vector<std::int32_t> offsets;
+  };
+  const Case cases[] = {
+      {"empty", "", {0}},
+      {"ascii and two-byte characters", "a\xBA\xC5" "b", {0, 1, 3, 4}},
+      {"dangling lead byte at the end", "b\x81", {0, 1, 2}},
+      {"lead byte before a line feed", "\x81\nx", {0, 1, 2, 3}},
+      {"lead byte before 7F", "\x81\x7F", {0, 1, 2}},
+      {"lead byte before FF", "\x81\xFF", {0, 1, 2}},
+      {"lead byte before a lead byte", "\x81\x81\x40", {0, 2, 3}},
+      {"80 and FF stand alone", "\x80\xFF" "a", {0, 1, 2, 3}},
+      {"trail byte 40 after a lead", "\x81\x40", {0, 2}},
+      {"more than eight ascii bytes, then chinese", "0123456789\xBA\xC5", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(gbkUnitOffsets(c.gbk), c.offsets) << "case: " << c.name;
+    EXPECT_EQ(walkedOffsets(c.gbk), c.offsets) << "case: " << c.name;
+    EXPECT_EQ(GbkCursor(c.gbk).unitCount(), gbkToUtf16(c.gbk).size()) << "case: " << c.name;
   }
-  expected.push_back(static_cast<std::int32_t>(gbk.size()));
-  const DecodedGbk decoded(gbk);
-  EXPECT_EQ(decoded.utf16(), gbkToUtf16(gbk));
-  EXPECT_EQ(allOffsets(decoded), expected);
 }
 
-TEST(DecodedGbk, EmptyTextHasOnePosition) {
-  const DecodedGbk decoded("");
-  EXPECT_TRUE(decoded.utf16().empty());
-  EXPECT_EQ(decoded.byteOffset(0), 0);
-  EXPECT_TRUE(utf16ToGbk(u"").empty());
+TEST(GbkCursor, JumpsForwardAndStaysAtTheEnd) {
+  Text gbk;
+  for (int i = 0; i < 1000; ++i) gbk += i % 3 == 0 ? Text("\xBA\xC5") : Text("ab");
+  const std::vector<std::int32_t> offsets = gbkUnitOffsets(gbk);
+  GbkCursor cursor(gbk);
+  for (std::size_t unit = 0; unit < offsets.size(); unit += 37) {
+    EXPECT_EQ(cursor.advanceTo(unit), offsets[unit]) << "unit " << unit;
+  }
+  EXPECT_EQ(cursor.advanceTo(offsets.size() + 5), static_cast<std::int32_t>(gbk.size()));
 }
 
 TEST(Gbk, CharactersOutsideGbkAreSubstitutedNotDropped) {
