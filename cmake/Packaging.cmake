@@ -8,7 +8,7 @@
 include(GNUInstallDirs)
 
 set(_lirvane_packaging "${PROJECT_SOURCE_DIR}/packaging")
-# Keep in step with scripts/render-icons.sh and packaging/icons/icons.qrc.
+# Keep in step with scripts/render-icons.sh and the window icon in src/app.
 set(_lirvane_icon_sizes 16 22 24 32 48 64 128 256)
 
 if(TARGET mernalt-lirvane)

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 src=packaging/icons/mernalt-lirvane.svg
 out=packaging/icons/png
-sizes=(16 22 24 32 48 64 128 256)   # keep in step with cmake/Packaging.cmake and icons.qrc
+sizes=(16 22 24 32 48 64 128 256)   # keep in step with cmake/Packaging.cmake and src/app
 
 command -v rsvg-convert >/dev/null || { echo "rsvg-convert missing: apt-get install librsvg2-bin" >&2; exit 1; }
 mkdir -p "$out"

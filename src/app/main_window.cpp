@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -24,6 +25,7 @@ MainWindow::MainWindow(QWidget* parent)
   caller_.setSliceHooks([this] { songModel_->holdInsertions(); },
                         [this] { songModel_->releaseInsertions(); });
   setWindowTitle(QStringLiteral("Mernalt Lirvane"));
+  setWindowIcon(applicationIcon());
   // Until the window manager tells its frame size the client area takes the
   // whole outer size; fitFrameOnce() corrects it once the frame is known.
   setFixedSize(kOuterWidth, kOuterHeight);
@@ -34,6 +36,14 @@ MainWindow::MainWindow(QWidget* parent)
 MainWindow::~MainWindow() {
   // A window destroyed without a close event must still release its callers.
   closeControls();
+}
+
+QIcon MainWindow::applicationIcon() {
+  QIcon icon;
+  for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+    icon.addFile(QStringLiteral(":/icons/mernalt-lirvane-%1.png").arg(size), QSize(size, size));
+  }
+  return icon;
 }
 
 void MainWindow::createControls() {

@@ -19,6 +19,7 @@
 #include "app/row_prediction.h"
 #include "playlist/playlist_view.h"
 
+class QIcon;
 class QLabel;
 class QPushButton;
 class ListMenu;
@@ -36,6 +37,9 @@ class MainWindow : public QWidget, public PlaylistView {
 
   explicit MainWindow(QWidget* parent = nullptr);
   ~MainWindow() override;
+
+  // The program's icon at every size it is drawn in.
+  static QIcon applicationIcon();
 
   // The closing switch: wakes every worker waiting on a window operation;
   // from then on operations from other threads return at once without

@@ -88,6 +88,10 @@ QWidget* MainWindowTest::control(const QString& name) const {
 
 void MainWindowTest::windowSettings() {
   QCOMPARE(window_->windowTitle(), QStringLiteral("Mernalt Lirvane"));
+  // The program's icon, small and large, from the resources built in.
+  for (const int size : {16, 32, 256}) {
+    QCOMPARE(window_->windowIcon().pixmap(size, size).size(), QSize(size, size));
+  }
   // The offscreen platform draws no frame: the client area is the outer size.
   QCOMPARE(window_->frameGeometry().size(), QSize(489, 314));
   QCOMPARE(window_->minimumSize(), window_->maximumSize());
