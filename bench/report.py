@@ -30,14 +30,16 @@ def main():
     print("-" * 94)
     for name, bench in rows.items():
         ours = millis(bench)
-        line = f"{name:<44}{ours:>10.2f}ms"
+        shown = name.replace("/repeats:1", "").replace("/manual_time", "")
+        line = f"{shown:<44}{ours:>10.2f}ms"
         if name.startswith("BM_Extraction/"):
             songs = name.split("/")[1]
             peer_ms = peer[songs]["seconds"] * 1e3
             mbps = peer[songs]["bytes"] / 1e6 / (ours / 1e3)
             line += f"{peer_ms:>16.2f}ms{peer_ms / ours:>10.1f}x{mbps:>9.1f}"
         elif "peak_rss_mb" in bench:
-            line += f"{'':>29}   peak RSS {bench['peak_rss_mb']:.0f} MB"
+            line += (f"{'':>29}   peak RSS {bench['peak_rss_mb']:.0f} MB, "
+                     f"longest GUI stall {bench['longest_stall_ms']:.1f} ms")
         print(line)
 
 

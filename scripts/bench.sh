@@ -13,7 +13,8 @@ jsons=()
 for bench in "$build"/bench/*_bench; do
   out="$work/$(basename "$bench").json"
   "$bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
-    --benchmark_out="$out" --benchmark_out_format=json >/dev/null
+    --benchmark_out="$out" --benchmark_out_format=json >/dev/null 2>>"$work/bench.log"
   jsons+=("$out")
 done
+echo "$(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs), release build"
 python3 bench/report.py "$work/peer.json" "${jsons[@]}"
