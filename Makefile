@@ -2,13 +2,14 @@
 #   make run    build and open the window
 #   make test   build and run the whole test suite
 #   make asan / make tsan   the suite under the sanitizers
+#   make soak   1,000 fetches through the window (also part of make test)
 #   make bench  the benchmarks (release build)
 #   make fuzz   each libFuzzer target for FUZZ_SECONDS (default 60) seconds (clang)
 #   make package  the Debian package (release build), into build/package/
 JOBS ?= $(shell nproc)
 APP  := src/app/mernalt-lirvane
 
-.PHONY: deps run test asan tsan bench fuzz package clean
+.PHONY: deps run test asan tsan soak bench fuzz package clean
 deps:
 	@bash scripts/install-deps.sh
 
@@ -32,6 +33,10 @@ asan: deps
 tsan: deps
 	$(call build_preset,tsan)
 	ctest --preset tsan -j $(JOBS)
+
+soak: deps
+	$(call build_preset,dev)
+	ctest --preset dev -L soak
 
 bench: deps
 	$(call build_preset,release)
