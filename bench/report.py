@@ -36,10 +36,10 @@ def main():
             peer_ms = peer[songs]["seconds"] * 1e3
             mbps = peer[songs]["bytes"] / 1e6 / (ours / 1e3)
             line += f"{peer_ms:>16.2f}ms{peer_ms / ours:>10.1f}x{mbps:>9.1f}"
-        elif "bytes_per_second" in bench:
-            line += f"{'':>29}{bench['bytes_per_second'] / 1e6:>9.1f}"
         elif "peak_rss_mb" in bench:
             line += f"{'':>29}   peak RSS {bench['peak_rss_mb']:.0f} MB"
+        elif "bytes_per_second" in bench:
+            line += f"{'':>29}{bench['bytes_per_second'] / 1e6:>9.1f}"
         print(line)
 
 
