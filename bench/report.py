@@ -40,6 +40,8 @@ def main():
         elif "peak_rss_mb" in bench:
             line += (f"{'':>29}   peak RSS {bench['peak_rss_mb']:.0f} MB, "
                      f"longest GUI stall {bench['longest_stall_ms']:.1f} ms")
+        elif "bytes_per_second" in bench:
+            line += f"{'':>29}{bench['bytes_per_second'] / 1e6:>9.1f}"
         print(line)
 
 

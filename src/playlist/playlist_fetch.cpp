@@ -52,6 +52,18 @@ Text percentEncoded(const Text& account) {
   return encoded;
 }
 
+// The text without a lead byte left hanging at its end, which would
+// otherwise pair with the first byte of whatever is written after it.
+Text withoutDanglingLeadByte(const Text& text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const bool twoBytes = static_cast<unsigned char>(text[i]) >= 0x80;
+    if (twoBytes && i + 1 == text.size()) return text.substr(0, i);
+    i += twoBytes ? 2 : 1;
+  }
+  return text;
+}
+
 // Why the fetch failed, or nothing when the answer is a page to read.
 std::optional<Text> failureReason(const HttpResponse& response) {
   const Words& w = words();
@@ -80,7 +92,7 @@ void fetchPlaylist(PlaylistView& view, RegexObject& regex, const FetchSettings& 
                    const std::atomic<bool>& cancel) {
   const Words& w = words();
   const auto closingStatus = [&](const Text& outcome) {
-    view.setStatusPartText(0, "QQ:" + view.numberBoxText() + outcome);
+    view.setStatusPartText(0, "QQ:" + withoutDanglingLeadByte(view.numberBoxText()) + outcome);
   };
 
   if (cancel) return;

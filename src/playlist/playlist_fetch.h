@@ -32,7 +32,8 @@ struct FetchSettings {
 //    page (up to its first zero byte) becomes a row "title-singer" | address,
 //    announced in the status, and the fetch ends with
 //    "QQ:" + box text + "获取完成!!空间音乐总数:" + count.
-// The box text of the closing status is read at that moment. All texts GBK.
+// The box text of the closing status is read at that moment (a lead byte
+// dangling at its end is left out). All texts GBK.
 //
 // Once `cancel` is true the transfer is abandoned and the view is not
 // touched again; the function returns soon after.

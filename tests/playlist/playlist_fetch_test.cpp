@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <optional>
 
 #include "common/gbk.h"
 #include "support/loopback_server.h"
@@ -88,23 +90,54 @@ TEST(FetchPlaylist, ThreeSongsFillTheListInDocumentOrder) {
   EXPECT_EQ(firstLine(server.requests()[0]), "GET " + kTarget + "513602947 HTTP/1.0");
 }
 
+// A request target that can travel in one request line: printable ASCII
+// without blanks.
+bool isSafeTarget(const std::string& target) {
+  return std::all_of(target.begin(), target.end(), [](char c) { return c > ' ' && c < 0x7F; });
+}
+
 TEST(FetchPlaylist, AccountTextBecomesOneSafeRequestLine) {
+  // The target before the account takes 34 of the 2048 characters a path
+  // with its query may have.
+  const std::size_t longestAccount = 2048 - kTarget.size();
   struct Case {
     const char* name;
     Text box;  // GBK
-    std::string account;  // as it must appear after "uin="
+    std::optional<std::string> account;  // as it must appear after "uin="; none: nothing is sent
+    Text shownBox = box;  // in the closing status
   };
   const Case cases[] = {
       {"digits", "513602947", "513602947"},
       {"ascii spaces trimmed", "  513602947 ", "513602947"},
       {"full-width spaces trimmed", utf8ToGbk("　513602947　"), "513602947"},
+      {"mixed blanks trimmed", utf8ToGbk(" 　 513　 "), "513"},
+      {"only blanks", utf8ToGbk(" 　 "), ""},
+      {"full-width space inside encoded", utf8ToGbk("513　602"), "513%A1%A1602"},
       {"tab kept and encoded", "\t513602947\t", "%09513602947%09"},
       {"inner space encoded", "513 602", "513%20602"},
       {"line break cannot add a header", "513\r\nHost: x", "513%0D%0AHost%3A%20x"},
+      {"bare line feed", "513\n", "513%0A"},
+      {"bare carriage return", "\r513", "%0D513"},
       {"hash ends the address", "513#602", "513"},
+      {"hash first sends no account", "#513", ""},
+      {"percent signs encoded", "%41%", "%2541%25"},
+      {"ampersand cannot add a parameter", "513&uin=1", "513%26uin%3D1"},
+      {"question mark encoded", "513?", "513%3F"},
       {"GBK bytes encoded", utf8ToGbk("啊1"), "%B0%A11"},
+      {"GBK trail byte that is ASCII encoded", "\x81\x40\x81\x5C", "%81%40%81%5C"},
+      {"full-width digits encoded", utf8ToGbk("５１３"), "%A3%B5%A3%B1%A3%B3"},
+      {"dangling lead byte dropped", "513\xB0", "513", "513"},
       {"unreserved marks kept", "aZ-._~", "aZ-._~"},
       {"reserved marks encoded", "1+2/3?&=%", "1%2B2%2F3%3F%26%3D%25"},
+      {"longest account that fits", std::string(longestAccount, '1'), std::string(longestAccount, '1')},
+      {"one character over", std::string(longestAccount + 1, '1'), std::nullopt},
+      {"10,000 digits", std::string(10'000, '7'), std::nullopt},
+      {"10,000 characters of GBK", [] {
+         Text t;
+         for (int i = 0; i < 10'000; ++i) t += "\xB0\xA1";
+         return t;
+       }(),
+       std::nullopt},
       {"empty box", "", ""},
   };
   for (const Case& c : cases) {
@@ -113,12 +146,21 @@ TEST(FetchPlaylist, AccountTextBecomesOneSafeRequestLine) {
     RegexObject regex;
     fetchPlaylist(view, regex, settingsFor(server), std::atomic<bool>(false));
     const std::vector<std::string> requests = server.requests();
-    ASSERT_EQ(requests.size(), 1u) << "case: " << c.name;
-    EXPECT_EQ(firstLine(requests[0]), "GET " + kTarget + c.account + " HTTP/1.0") << "case: " << c.name;
-    // The closing status shows the box untrimmed.
     const Calls calls = view.calls();
     ASSERT_FALSE(calls.empty()) << "case: " << c.name;
-    EXPECT_EQ(calls.back(), "status 0: QQ:" + gbkToUtf8(c.box) + "获取完成!!空间音乐总数:0") << "case: " << c.name;
+    // The closing status shows the box untrimmed.
+    if (!c.account) {
+      EXPECT_TRUE(requests.empty()) << "case: " << c.name;
+      EXPECT_EQ(calls.back(), "status 0: QQ:" + gbkToUtf8(c.shownBox) + "获取失败!!地址无效") << "case: " << c.name;
+      continue;
+    }
+    ASSERT_EQ(requests.size(), 1u) << "case: " << c.name;
+    const std::string line = firstLine(requests[0]);
+    EXPECT_EQ(line, "GET " + kTarget + *c.account + " HTTP/1.0") << "case: " << c.name;
+    ASSERT_TRUE(line.starts_with("GET ") && line.ends_with(" HTTP/1.0")) << "case: " << c.name;
+    EXPECT_TRUE(isSafeTarget(line.substr(4, line.size() - 13))) << "case: " << c.name << ": " << line;
+    EXPECT_EQ(calls.back(), "status 0: QQ:" + gbkToUtf8(c.shownBox) + "获取完成!!空间音乐总数:0")
+        << "case: " << c.name;
   }
 }
 
