@@ -9,6 +9,7 @@ packages=(
   libcurl4-openssl-dev libpcre2-dev libicu-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   python3 fonts-wqy-microhei
+  clang libclang-rt-14-dev
   dpkg-dev file
 )
 
