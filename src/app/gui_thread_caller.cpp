@@ -3,9 +3,14 @@
 #include <QElapsedTimer>
 #include <QMetaObject>
 #include <QObject>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -23,7 +28,18 @@ struct GuiThreadCaller::State {
 };
 
 GuiThreadCaller::GuiThreadCaller(QObject* context)
-    : context_(context), state_(std::make_shared<State>()) {}
+    : context_(context),
+      state_(std::make_shared<State>()),
+      wakeFd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
+      wakeNotifier_(std::make_unique<QSocketNotifier>(wakeFd_, QSocketNotifier::Read)) {
+  QObject::connect(wakeNotifier_.get(), &QSocketNotifier::activated, context_,
+                   [this] { onWake(); });
+}
+
+GuiThreadCaller::~GuiThreadCaller() {
+  wakeNotifier_.reset();  // stops watching before the descriptor goes
+  ::close(wakeFd_);
+}
 
 void GuiThreadCaller::setSliceHooks(Operation beginSlice, Operation endSlice) {
   state_->beginSlice = std::move(beginSlice);
@@ -70,10 +86,20 @@ bool GuiThreadCaller::enqueue(Operation operation) {
     state->slicePending = true;
   }
   if (scheduleSlice) {
-    // `this` is only reached through the context, which outlives every caller.
-    QMetaObject::invokeMethod(context_, [this] { applySlice(); }, Qt::QueuedConnection);
+    // Only a counter crosses to the GUI thread: what to run is in the queue,
+    // handed over under our own lock.
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(wakeFd_, &one, sizeof one);
   }
   return true;
+}
+
+void GuiThreadCaller::onWake() {
+  std::uint64_t count = 0;
+  [[maybe_unused]] const ssize_t read = ::read(wakeFd_, &count, sizeof count);
+  // A posted call of the window's own, so that it queues behind what the
+  // window has pending already.
+  QMetaObject::invokeMethod(context_, [this] { applySlice(); }, Qt::QueuedConnection);
 }
 
 void GuiThreadCaller::applySlice() {

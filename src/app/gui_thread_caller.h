@@ -28,6 +28,7 @@
 #include <memory>
 
 class QObject;
+class QSocketNotifier;
 
 class GuiThreadCaller {
  public:
@@ -36,8 +37,10 @@ class GuiThreadCaller {
   static constexpr std::size_t kQueueCapacity = 4096;
   static constexpr std::chrono::milliseconds kSliceLength{8};
 
-  // `context` is the object whose thread runs the operations.
+  // `context` is the object whose thread runs the operations; construct the
+  // caller on that thread.
   explicit GuiThreadCaller(QObject* context);
+  ~GuiThreadCaller();
 
   // Copying would split the queue and the closing switch between copies.
   GuiThreadCaller(const GuiThreadCaller&) = delete;
@@ -71,8 +74,14 @@ class GuiThreadCaller {
   struct State;
 
   bool enqueue(Operation operation);
+  void onWake();
   void applySlice();
 
   QObject* context_;
   std::shared_ptr<State> state_;
+  // A worker wakes the GUI thread through this counter rather than by posting
+  // a Qt event itself, so every hand-over between the threads goes through
+  // synchronisation of our own (the queue's lock and the counter).
+  int wakeFd_;
+  std::unique_ptr<QSocketNotifier> wakeNotifier_;
 };
