@@ -8,15 +8,10 @@
 
 #include "playlist/playlist_pattern.h"
 #include "regex/regex_object.h"
+#include "extracted_songs.h"
 
 namespace {
 
-struct Song {
-  Text singer;
-  Text title;
-  Text address;
-  bool operator==(const Song&) const = default;
-};
 
 // `piece` repeated until the text is at least `size` bytes long.
 std::string repeated(std::string_view piece, std::size_t size) {
@@ -92,10 +87,7 @@ TEST(HostileDocument, ExtractionStaysWithinTheLimitsAndFindsWhatIsThere) {
       const bool ran = regex.create(Text(kPlaylistPattern), document);
       EXPECT_TRUE(ran) << label;
       EXPECT_EQ(regex.status(), RegexStatus::kOk) << label;
-      std::vector<Song> found;
-      for (std::int32_t i = 1; i <= regex.matchCount(); ++i) {
-        found.push_back({regex.subMatchText(i, 1), regex.subMatchText(i, 2), regex.subMatchText(i, 3)});
-      }
+      const std::vector<Song> found = extractedSongs(regex);
       const std::vector<Song> expected = c.songs(size);
       EXPECT_EQ(found.size(), expected.size()) << label;
       EXPECT_TRUE(found == expected) << label << ": the songs' texts differ";

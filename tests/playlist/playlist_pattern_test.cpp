@@ -7,15 +7,10 @@
 #include "common/gbk.h"
 #include "support/playlist_document.h"
 #include "regex/regex_object.h"
+#include "extracted_songs.h"
 
 namespace {
 
-struct Song {
-  Text singer;
-  Text title;
-  Text address;
-  bool operator==(const Song&) const = default;
-};
 
 std::string describe(const std::vector<Song>& songs) {
   std::string out;
@@ -30,11 +25,7 @@ std::string describe(const std::vector<Song>& songs) {
 std::vector<Song> songsIn(const std::string& body) {
   RegexObject regex;
   regex.create(Text(kPlaylistPattern), bytesToText(Bytes(body.begin(), body.end())));
-  std::vector<Song> songs;
-  for (std::int32_t i = 1; i <= regex.matchCount(); ++i) {
-    songs.push_back({regex.subMatchText(i, 1), regex.subMatchText(i, 2), regex.subMatchText(i, 3)});
-  }
-  return songs;
+  return extractedSongs(regex);
 }
 
 TEST(PlaylistPattern, IsThreeLinesOf128Bytes) {
