@@ -7,15 +7,9 @@
 
 #include "playlist/playlist_pattern.h"
 #include "regex/regex_object.h"
+#include "support/playlist_document.h"
 
 namespace {
-
-std::string repeated(std::string_view piece, std::size_t size) {
-  std::string out;
-  out.reserve(size + piece.size());
-  while (out.size() < size) out += piece;
-  return out;
-}
 
 void run(benchmark::State& state, const std::string& document) {
   const Text pattern(kPlaylistPattern);

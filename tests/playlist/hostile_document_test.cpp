@@ -8,18 +8,11 @@
 
 #include "playlist/playlist_pattern.h"
 #include "regex/regex_object.h"
+#include "support/playlist_document.h"
 #include "extracted_songs.h"
 
 namespace {
 
-
-// `piece` repeated until the text is at least `size` bytes long.
-std::string repeated(std::string_view piece, std::size_t size) {
-  std::string out;
-  out.reserve(size + piece.size());
-  while (out.size() < size) out += piece;
-  return out;
-}
 
 const std::string kTitleLine = "<xsong_name><![CDATA[t ]]></xsong_name>\n";
 const std::string kAddressLine = "<xsong_url><![CDATA[u ]]></xsong_url>\n";
